@@ -1,0 +1,40 @@
+// The calling pattern of the worksheet members that answer failures with values.
+//
+// A member runs its work inside one of these; a failure raised anywhere in the work (including
+// memory that cannot be had) becomes the member's fallback, so the host sees a value and never
+// a failed call.
+//
+//   return answer_or_not_found_return(not_found_return, [&] { return TextSearch(args); });
+//   return answer_or_value_error([&] { return count(...); });
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include "automation/mdl_constants.hpp"
+#include "automation/variant.hpp"
+
+namespace kestrune {
+
+// On a failure: a copy of not_found_return as it stands when the failure is caught (the work
+// may already have written its default into it).
+template <class Work>
+Variant answer_or_not_found_return(const Variant& not_found_return, Work&& work) {
+  try {
+    return work();
+  } catch (const std::exception&) {
+    return not_found_return;
+  }
+}
+
+// On a failure: the text "#VALUE!".
+template <class Work>
+Variant answer_or_value_error(Work&& work) {
+  try {
+    return work();
+  } catch (const std::exception&) {
+    return Variant::text(std::u16string(mdl_Constants::value_error_text));
+  }
+}
+
+}  // namespace kestrune

@@ -1,0 +1,53 @@
+// clsKestrune: the worksheet function class, with its sixteen members in slot order.
+//
+// Each member is one worksheet function or service call. Arguments arrive by reference, as the
+// automation interface passes them, and a member may write a default into an omitted argument.
+// Members are defined beside their subsystem: krSEARCH, krREPLACE, krCOUNTINCELL and Reverse
+// in src/search, krREGEX in src/regex_function, the four list members in src/filters,
+// krGETWORD, krST and krCONCATULA in src/words, krHelpfilePath and krABOUT in src/host.
+// dispatch_table.hpp reaches them by name or dispatch id.
+//
+//   clsKestrune object;
+//   Variant text = Variant::text(u"a-b-c"), find = Variant::text(u"-");
+//   Variant position = object.krSEARCH(text, find, missing...);   // 2
+#pragma once
+
+#include <string>
+
+#include "automation/variant.hpp"
+
+namespace kestrune {
+
+class clsKestrune {
+ public:
+  clsKestrune();
+
+  std::u16string krHelpfilePath();
+  Variant krREGEX(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
+                  Variant& replace_text, Variant& return_type, Variant& not_found_return);
+  std::u16string Reverse(Variant& strInput);
+  Variant krSEARCH(Variant& string_to_search, Variant& find_text, Variant& case_sensitive,
+                   Variant& return_type, Variant& find_before_text,
+                   Variant& find_not_before_text, Variant& return_position_offset,
+                   Variant& return_length_offset, Variant& search_from_right,
+                   Variant& not_found_return);
+  Variant krREPLACE(Variant& string_to_search, Variant& find_text, Variant& replace_text,
+                    Variant& case_sensitive, Variant& replace_all, Variant& find_before_text,
+                    Variant& find_not_before_text, Variant& search_from_right,
+                    Variant& not_found_return);
+  Variant krCOUNTINCELL(Variant& cell_reference, Variant& find_text, Variant& case_sensitive);
+  Variant krGETWORD(Variant& string_to_search, Variant& nth_word, Variant& word_separator,
+                    Variant& case_sensitive, Variant& search_from_right,
+                    Variant& not_found_return);
+  Variant krST(Variant& num, Variant& exclude_num, Variant& upper_case);
+  Variant krCONCATULA(Variant& text_formula);
+  std::u16string krEXCLUDE(Variant& exclude_list);
+  std::u16string krEXCLUDENOTNUM(Variant& exclude_list);
+  std::u16string krEXTRACT(Variant& extract_list);
+  std::u16string krEXTRACTNUM(Variant& extract_list);
+  std::u16string krVERSION();
+  std::u16string krTEST();
+  void krABOUT();
+};
+
+}  // namespace kestrune

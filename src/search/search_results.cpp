@@ -1,0 +1,187 @@
+#include "search/search_results.hpp"
+
+#include <string>
+
+#include "automation/conversions.hpp"
+#include "automation/failure.hpp"
+#include "automation/locale.hpp"
+#include "search/text_search.hpp"
+
+namespace kestrune {
+namespace {
+
+// Cuts of the working text with the platform's rules: the start and count are rounded to whole
+// numbers; more characters than remain give what remains, a start beyond the end gives "".
+std::u16string mid(std::u16string_view text, double start, double count) {
+  const std::int32_t from = round_to_whole(start);
+  const std::int32_t length = round_to_whole(count);
+  if (from < 1 || length < 0) fail("invalid procedure call");
+  if (std::size_t(from) > text.size()) return u"";
+  return std::u16string(text.substr(std::size_t(from) - 1, std::size_t(length)));
+}
+
+std::u16string left(std::u16string_view text, double count) {
+  const std::int32_t length = round_to_whole(count);
+  if (length < 0) fail("invalid procedure call");
+  return std::u16string(text.substr(0, std::size_t(length)));
+}
+
+std::u16string right(std::u16string_view text, double count) {
+  const std::int32_t length = round_to_whole(count);
+  if (length < 0) fail("invalid procedure call");
+  if (std::size_t(length) >= text.size()) return std::u16string(text);
+  return std::u16string(text.substr(text.size() - std::size_t(length)));
+}
+
+// The windows, gaps, tails and pieces of one search, with matches numbered from 1.
+class MatchFigures {
+ public:
+  explicit MatchFigures(const SearchSubject& subject) : s_(subject) {}
+
+  std::size_t count() const { return s_.matches.size(); }
+  double length_of_text() const { return double(s_.text.size()); }
+  double start(std::size_t k) const { return double(match(k).position); }       // S_k
+  double length(std::size_t k) const { return double(match(k).length); }       // N_k
+  double window_start(std::size_t k) const { return start(k) + s_.position_offset; }  // P_k
+  double window_length(std::size_t k) const { return length(k) + s_.length_offset; }  // W_k
+
+  std::u16string window(std::size_t k) const {
+    if (window_start(k) < 1 || window_length(k) < 0) return u"";
+    return mid(s_.text, window_start(k), window_length(k));
+  }
+  std::u16string lead() const {
+    if (window_start(1) < 1) return u"";
+    return left(s_.text, window_start(1) - 1);
+  }
+  std::u16string gap_after(std::size_t k) const {
+    const double from = start(k) + length(k) + s_.position_offset;
+    const double distance = start(k + 1) - start(k) - length(k);
+    if (from < 1 || distance < 0) return u"";
+    return mid(s_.text, from, distance);
+  }
+  std::u16string tail_after(std::size_t k) const {
+    const double remaining = length_of_text() - (window_start(k) + window_length(k) - 1);
+    if (remaining < 0) return u"";
+    return right(s_.text, remaining);
+  }
+  std::u16string preceding(std::size_t k) const { return k == 1 ? lead() : gap_after(k - 1); }
+  std::u16string following(std::size_t k) const {
+    return k < count() ? gap_after(k) : tail_after(k);
+  }
+  // Piece k of the n + 1 pieces the matches cut the text into.
+  std::u16string piece(std::size_t k) const {
+    if (k == 1) return lead();
+    return k <= count() ? gap_after(k - 1) : tail_after(count());
+  }
+  // Position of the window's last character counted from the far end of the text.
+  double position_from_end(std::size_t k) const {
+    return length_of_text() - window_start(k) - window_length(k) + 2;
+  }
+
+ private:
+  const MatchSpan& match(std::size_t k) const { return s_.matches[k - 1]; }
+  const SearchSubject& s_;
+};
+
+Variant text_in_given_order(std::u16string text, bool from_right) {
+  return Variant::text(from_right ? reverse_text(text) : std::move(text));
+}
+
+Variant decimal_text(double value) {
+  return Variant::text(format_number(value, decimal_separator()));
+}
+
+// A grid of side `side` with item k in cells (k, 1) and (1, k).
+template <class Item>
+Variant result_grid(std::size_t side, Item&& item) {
+  if (side > 0 && side > kMaxGridCells / side) fail("the result grid would be too large");
+  Array grid = Array::two_dimensional(side, side);
+  for (std::size_t k = 1; k <= side; ++k) {
+    Variant value = item(k);
+    const auto index = std::int32_t(k);
+    grid.at(1, index) = value;
+    grid.at(index, 1) = std::move(value);
+  }
+  return Variant::array(std::move(grid));
+}
+
+double count_of_nonempty_pieces(const MatchFigures& m) {
+  double pieces = double(m.count() + 1);
+  for (std::size_t k = 1; k <= m.count() + 1; ++k) {
+    if (m.piece(k).empty()) pieces -= 1;
+  }
+  return pieces;
+}
+
+double sum_of_positive_windows(const MatchFigures& m) {
+  double sum = 0;
+  for (std::size_t k = 1; k <= m.count(); ++k) {
+    if (m.window_length(k) > 0) sum += m.window_length(k);
+  }
+  return sum;
+}
+
+}  // namespace
+
+bool needs_first_match_only(int code) { return (code >= 1 && code <= 8) || code == 21; }
+
+Variant search_result(int code, const SearchSubject& subject) {
+  const MatchFigures m(subject);
+  const bool rev = subject.from_right;
+  const std::size_t n = m.count();
+  switch (code) {
+    case 1:
+      return Variant::number(m.window_start(1));
+    case 2:
+      return Variant::number(m.position_from_end(1));
+    case 3:
+      return text_in_given_order(m.window(1), rev);
+    case 4:
+      return Variant::number(m.window_length(1) < 0 ? 0 : m.window_length(1));
+    case 5:
+      return text_in_given_order(m.lead(), rev);
+    case 6:
+      return text_in_given_order(m.tail_after(1), rev);
+    case 7:
+      return text_in_given_order(m.lead() + m.window(1), rev);
+    case 8:
+      return text_in_given_order(m.window(1) + m.tail_after(1), rev);
+    case 9:
+      return Variant::number(double(n));
+    case 10:
+      return Variant::number(count_of_nonempty_pieces(m));
+    case 11:
+      return result_grid(n, [&](std::size_t k) { return decimal_text(m.window_start(k)); });
+    case 12:
+      return result_grid(n, [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
+    case 13:
+      return result_grid(n, [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
+    case 14:
+      return result_grid(n, [&](std::size_t k) {
+        return m.window_length(k) < 0 ? Variant::text(u"0") : decimal_text(m.window_length(k));
+      });
+    case 15:
+      return Variant::number(sum_of_positive_windows(m));
+    case 16:
+      return result_grid(n,
+                         [&](std::size_t k) { return text_in_given_order(m.preceding(k), rev); });
+    case 17:
+      return result_grid(n,
+                         [&](std::size_t k) { return text_in_given_order(m.following(k), rev); });
+    case 18:
+      return result_grid(n + 1,
+                         [&](std::size_t k) { return text_in_given_order(m.piece(k), rev); });
+    case 19:
+      return result_grid(
+          n, [&](std::size_t k) { return text_in_given_order(m.preceding(k) + m.window(k), rev); });
+    case 20:
+      return result_grid(
+          n, [&](std::size_t k) { return text_in_given_order(m.window(k) + m.following(k), rev); });
+    case 21:
+      return Variant::boolean(true);
+    default:
+      fail("no such result code");
+  }
+}
+
+}  // namespace kestrune

@@ -1,0 +1,38 @@
+// The answers of search mode: positions, lengths, counts, texts cut around the matches, and
+// the result grid, chosen by a result code. Internal to the search engine.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "automation/variant.hpp"
+
+namespace kestrune {
+
+// One match in the working text: 1-based position and length.
+struct MatchSpan {
+  std::size_t position;
+  std::size_t length;
+};
+
+struct SearchSubject {
+  std::u16string_view text;         // the working text (reversed when searching from the right)
+  std::vector<MatchSpan> matches;   // left to right in `text`; at least one
+  double position_offset = 0;       // added to each match's start
+  double length_offset = 0;         // added to each match's length
+  bool from_right = false;          // text answers read in the order of the given text
+};
+
+// Whether `code` needs only the first match (so the other matches need not be found).
+bool needs_first_match_only(int code);
+
+// The answer for a result code from 1 to 21. A cut that cannot be made, or a grid larger than
+// kMaxGridCells, is a Failure.
+Variant search_result(int code, const SearchSubject& subject);
+
+// The largest result grid answered (2,048 x 2,048); larger ones take the error path rather than
+// exhaust memory.
+inline constexpr std::size_t kMaxGridCells = 4'194'304;
+
+}  // namespace kestrune

@@ -1,0 +1,51 @@
+// TextSearch: the pattern search engine behind krSEARCH, krREPLACE, krCOUNTINCELL, krGETWORD
+// and krCONCATULA.
+//
+// It takes eleven arguments by reference, fills the omitted ones with their defaults in place,
+// translates the find text and the two context texts from the search syntax into one pattern,
+// and then either replaces the first or every match (replace mode: replace_text given) or
+// answers one of the result codes about the matches (search mode). Working from the right means
+// searching the reversed text. It never raises: every failure answers not_found_return.
+//
+//   Variant missing = Variant::missing();
+//   Variant text = Variant::text(u"Order 42-A"), find = Variant::text(u"?-");
+//   Variant code = Variant::number(3);
+//   Variant a = missing, b = missing, ...;
+//   Variant window = TextSearch({text, find, a, b, code, ...});   // "2-"
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "automation/variant.hpp"
+
+namespace kestrune {
+
+struct TextSearchArguments {
+  Variant& string_to_search;
+  Variant& find_text;
+  Variant& replace_text;  // missing: search mode
+  Variant& case_sensitive;
+  Variant& return_type;  // in replace mode: replace_all
+  Variant& find_before_text;
+  Variant& find_not_before_text;
+  Variant& return_position_offset;
+  Variant& return_length_offset;
+  Variant& search_from_right;
+  Variant& not_found_return;
+};
+
+Variant TextSearch(const TextSearchArguments& arguments);
+
+// The result codes of search mode, and the pattern query that answers before any matching.
+namespace return_code {
+inline constexpr int kFirst = 1;
+inline constexpr int kLast = 21;
+inline constexpr int kTruthFalseDefault = 20;  // not_found_return defaults to FALSE
+inline constexpr int kPatternQuery = 99;
+}  // namespace return_code
+
+// The characters of `text` in the opposite order, unit by unit, of any length.
+std::u16string reverse_text(std::u16string_view text);
+
+}  // namespace kestrune

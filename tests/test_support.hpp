@@ -1,0 +1,54 @@
+// Small helpers the test programs share: building Variants tersely, a scoped decimal separator,
+// and reading result grids.
+#pragma once
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/locale.hpp"
+#include "automation/variant.hpp"
+
+namespace kestrune::test {
+
+inline Variant text(std::u16string value) { return Variant::text(std::move(value)); }
+inline Variant number(double value) { return Variant::number(value); }
+inline Variant missing() { return Variant::missing(); }
+inline Variant cell(Variant value) {
+  return Variant::object(std::make_shared<ValueObject>(std::move(value)));
+}
+
+// A one-row range of texts: a 1 x n array indexed from 1.
+inline Variant row(std::initializer_list<std::u16string> texts) {
+  Array array = Array::two_dimensional(1, texts.size());
+  std::size_t i = 0;
+  for (const auto& t : texts) array.elements()[i++] = Variant::text(t);
+  return Variant::array(std::move(array));
+}
+
+// Installs a fixed decimal separator for the life of the object.
+class ScopedDecimalSeparator {
+ public:
+  explicit ScopedDecimalSeparator(std::u16string separator) {
+    install_user_locale(std::make_shared<FixedLocale>(std::move(separator)));
+  }
+  ~ScopedDecimalSeparator() { install_user_locale(nullptr); }
+  ScopedDecimalSeparator(const ScopedDecimalSeparator&) = delete;
+  ScopedDecimalSeparator& operator=(const ScopedDecimalSeparator&) = delete;
+};
+
+// The list a result grid holds: its first column, checked to mirror its first row.
+inline std::vector<Variant> grid_list(const Variant& grid) {
+  std::vector<Variant> list;
+  if (!grid.is_array()) return list;
+  const Array& array = grid.array_value();
+  const auto side = std::int32_t(array.bounds()[0].count);
+  for (std::int32_t k = 1; k <= side; ++k) {
+    if (!(array.at(k, 1) == array.at(1, k))) return {};  // not a mirrored list
+    list.push_back(array.at(k, 1));
+  }
+  return list;
+}
+
+}  // namespace kestrune::test
