@@ -2,9 +2,9 @@
 //
 //   call := NAME "(" [ arg { "," arg } ] ")"
 //   arg  := nothing (an omitted argument) | "text" ("" inside stands for ") | number
-//         | TRUE | FALSE | EMPTY | NULL | #NULL! | #DIV/0! | #VALUE! | #REF! | #NAME? | #NUM! | #N/A
-//         | { v , v ; v , v }  (a 2-D array indexed from 1, rows split by ";")
-//         | CELL( v )          (a cell reference whose value is v)
+//         | TRUE | FALSE | EMPTY | NULL | #NULL! | #DIV/0! | #VALUE! | #REF! | #NAME? | #NUM! |
+//         #N/A | { v , v ; v , v }  (a 2-D array indexed from 1, rows split by ";") | CELL( v ) (a
+//         cell reference whose value is v)
 //
 //   ParsedCall call = parse_call(u"krSEARCH(\"a-b-c\", \"-\", , 3)");
 //   if (call.error.empty()) use(call.name, call.arguments);

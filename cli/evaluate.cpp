@@ -19,7 +19,9 @@ Variant gathered(std::vector<Variant> arguments) {
   return Variant::array(std::move(list));
 }
 
-Outcome syntax(std::string message) { return {Outcome::Kind::syntax, Variant(), std::move(message)}; }
+Outcome syntax(std::string message) {
+  return {Outcome::Kind::syntax, Variant(), std::move(message)};
+}
 
 std::string arity_message(const MemberInfo& member) {
   std::size_t required = 0;

@@ -73,8 +73,8 @@ int report(const Outcome& outcome, bool json) {
       return kAllAnswered;
     case Outcome::Kind::failed:
       if (json) {
-        std::cout << R"({"failure":)" << kestrune::cli::json_string(kestrune::from_utf8(outcome.message))
-                  << "}\n";
+        std::cout << R"({"failure":)"
+                  << kestrune::cli::json_string(kestrune::from_utf8(outcome.message)) << "}\n";
       } else {
         std::cout << '\n';
         std::cerr << "kestrune: failure: " << outcome.message << '\n';
@@ -82,8 +82,8 @@ int report(const Outcome& outcome, bool json) {
       return kMemberFailed;
     case Outcome::Kind::syntax:
       if (json) {
-        std::cout << R"({"syntax":)" << kestrune::cli::json_string(kestrune::from_utf8(outcome.message))
-                  << "}\n";
+        std::cout << R"({"syntax":)"
+                  << kestrune::cli::json_string(kestrune::from_utf8(outcome.message)) << "}\n";
       } else {
         std::cout << '\n';
         std::cerr << "kestrune: cannot read the call: " << outcome.message << '\n';

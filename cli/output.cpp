@@ -52,7 +52,8 @@ void for_each_row(const Array& array, Cell&& cell, Row&& end_of_row) {
 
 std::string json_number(double number) {
   if (std::isnan(number)) return R"({"number":"NaN"})";
-  if (std::isinf(number)) return number > 0 ? R"({"number":"Infinity"})" : R"({"number":"-Infinity"})";
+  if (std::isinf(number))
+    return number > 0 ? R"({"number":"Infinity"})" : R"({"number":"-Infinity"})";
   std::array<char, 32> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number);
   return std::string(buffer.data(), result.ptr);
@@ -91,8 +92,8 @@ std::string json_string(std::u16string_view text) {
     if (c == u'"' || c == u'\\') {
       out += '\\';
       out += char(c);
-    } else if (c < 0x20 || (low) || (high && !(i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                                                text[i + 1] <= 0xDFFF))) {
+    } else if (c < 0x20 || (low) ||
+               (high && !(i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF))) {
       std::array<char, 8> escape{};
       std::snprintf(escape.data(), escape.size(), "\\u%04X", unsigned(c));
       out += escape.data();

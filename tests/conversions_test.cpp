@@ -111,10 +111,10 @@ struct TextTruth {
 
 TEST(ParseTruth, WordsAndNumbers) {
   const TextTruth cases[] = {
-      {u"true", true},       {u"TRUE", true},     {u"False", false}, {u"#TRUE#", true},
-      {u"#false#", false},   {u"1", true},        {u"0", false},     {u"-0.0", false},
-      {u" 2.5 ", true},      {u"yes", std::nullopt}, {u"", std::nullopt},
-      {u"tru", std::nullopt}, {u"maybe", std::nullopt},
+      {u"true", true},          {u"TRUE", true},        {u"False", false},   {u"#TRUE#", true},
+      {u"#false#", false},      {u"1", true},           {u"0", false},       {u"-0.0", false},
+      {u" 2.5 ", true},         {u"yes", std::nullopt}, {u"", std::nullopt}, {u"tru", std::nullopt},
+      {u"maybe", std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(parse_truth(c.text, u'.'), c.value) << to_utf8(c.text);
@@ -198,13 +198,17 @@ TEST(Comparisons, EmptyTextAndNumbers) {
 }
 
 TEST(Utf8, RoundTripAndRepairs) {
-  EXPECT_EQ(from_utf8("Gr\xC3\xB6\xC3\x9F" "e"), u"Gr\u00F6\u00DFe");
+  EXPECT_EQ(from_utf8("Gr\xC3\xB6\xC3\x9F"
+                      "e"),
+            u"Gr\u00F6\u00DFe");
   EXPECT_EQ(to_utf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
   EXPECT_EQ(from_utf8("\xF0\x9F\x98\x80"), u"\U0001F600");
   EXPECT_EQ(to_utf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");  // lone surrogate
-  EXPECT_EQ(from_utf8("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(from_utf8("\xC0\x80"), u"\uFFFD");          // overlong
-  EXPECT_EQ(from_utf8("\xED\xA0\x80"), u"\uFFFD");      // encoded surrogate
+  EXPECT_EQ(from_utf8("a\xFF"
+                      "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(from_utf8("\xC0\x80"), u"\uFFFD");      // overlong
+  EXPECT_EQ(from_utf8("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
 }
 
 }  // namespace

@@ -27,18 +27,16 @@ class clsKestrune {
                   Variant& replace_text, Variant& return_type, Variant& not_found_return);
   std::u16string Reverse(Variant& strInput);
   Variant krSEARCH(Variant& string_to_search, Variant& find_text, Variant& case_sensitive,
-                   Variant& return_type, Variant& find_before_text,
-                   Variant& find_not_before_text, Variant& return_position_offset,
-                   Variant& return_length_offset, Variant& search_from_right,
-                   Variant& not_found_return);
+                   Variant& return_type, Variant& find_before_text, Variant& find_not_before_text,
+                   Variant& return_position_offset, Variant& return_length_offset,
+                   Variant& search_from_right, Variant& not_found_return);
   Variant krREPLACE(Variant& string_to_search, Variant& find_text, Variant& replace_text,
                     Variant& case_sensitive, Variant& replace_all, Variant& find_before_text,
                     Variant& find_not_before_text, Variant& search_from_right,
                     Variant& not_found_return);
   Variant krCOUNTINCELL(Variant& cell_reference, Variant& find_text, Variant& case_sensitive);
   Variant krGETWORD(Variant& string_to_search, Variant& nth_word, Variant& word_separator,
-                    Variant& case_sensitive, Variant& search_from_right,
-                    Variant& not_found_return);
+                    Variant& case_sensitive, Variant& search_from_right, Variant& not_found_return);
   Variant krST(Variant& num, Variant& exclude_num, Variant& upper_case);
   Variant krCONCATULA(Variant& text_formula);
   std::u16string krEXCLUDE(Variant& exclude_list);

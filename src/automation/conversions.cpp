@@ -102,8 +102,8 @@ std::u16string format_date(double ole_date) {
   const std::string time = format_time_of_day(seconds);
   if (days == 0) return widen(time);  // a time alone (midnight included)
   const CivilDate date = civil_from_ole_days(days);
-  std::string text = std::to_string(date.month) + "/" + std::to_string(date.day) + "/" +
-                     std::to_string(date.year);
+  std::string text =
+      std::to_string(date.month) + "/" + std::to_string(date.day) + "/" + std::to_string(date.year);
   if (seconds != 0) text += " " + time;
   return widen(text);
 }

@@ -2,7 +2,6 @@
 
 #include <array>
 
-
 namespace kestrune {
 namespace {
 
@@ -20,11 +19,9 @@ constexpr std::array kSearchParameters{
     P{"return_position_offset", true}, P{"return_length_offset", true},
     P{"search_from_right", true},      P{"not_found_return", true}};
 constexpr std::array kReplaceParameters{
-    P{"string_to_search", false},    P{"find_text", false},
-    P{"replace_text", false},        P{"case_sensitive", true},
-    P{"replace_all", true},          P{"find_before_text", true},
-    P{"find_not_before_text", true}, P{"search_from_right", true},
-    P{"not_found_return", true}};
+    P{"string_to_search", false},    P{"find_text", false},        P{"replace_text", false},
+    P{"case_sensitive", true},       P{"replace_all", true},       P{"find_before_text", true},
+    P{"find_not_before_text", true}, P{"search_from_right", true}, P{"not_found_return", true}};
 constexpr std::array kCountParameters{P{"cell_reference", false}, P{"find_text", false},
                                       P{"case_sensitive", true}};
 constexpr std::array kGetWordParameters{P{"string_to_search", false}, P{"nth_word", false},
@@ -38,7 +35,6 @@ constexpr std::array kExtractParameters{P{"extract_list", false}};
 
 Variant text_result(std::u16string text) { return Variant::text(std::move(text)); }
 
-
 constexpr MemberInfo kMembers[] = {
     {1, 0x60030000, "krHelpfilePath", kNoParameters, ResultKind::text,
      [](clsKestrune& o, std::span<Variant>) { return text_result(o.krHelpfilePath()); }},
@@ -50,18 +46,14 @@ constexpr MemberInfo kMembers[] = {
      [](clsKestrune& o, std::span<Variant> a) { return text_result(o.Reverse(a[0])); }},
     {4, 0x60030004, "krSEARCH", kSearchParameters, ResultKind::variant,
      [](clsKestrune& o, std::span<Variant> a) {
-       return o.krSEARCH(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8],
-                         a[9]);
+       return o.krSEARCH(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
      }},
     {5, 0x60030005, "krREPLACE", kReplaceParameters, ResultKind::variant,
      [](clsKestrune& o, std::span<Variant> a) {
-       return o.krREPLACE(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7],
-                          a[8]);
+       return o.krREPLACE(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
      }},
     {6, 0x60030006, "krCOUNTINCELL", kCountParameters, ResultKind::variant,
-     [](clsKestrune& o, std::span<Variant> a) {
-       return o.krCOUNTINCELL(a[0], a[1], a[2]);
-     }},
+     [](clsKestrune& o, std::span<Variant> a) { return o.krCOUNTINCELL(a[0], a[1], a[2]); }},
     {7, 0x60030007, "krGETWORD", kGetWordParameters, ResultKind::variant,
      [](clsKestrune& o, std::span<Variant> a) {
        return o.krGETWORD(a[0], a[1], a[2], a[3], a[4], a[5]);
@@ -73,15 +65,11 @@ constexpr MemberInfo kMembers[] = {
     {10, 0x6003000E, "krEXCLUDE", kExcludeParameters, ResultKind::text,
      [](clsKestrune& o, std::span<Variant> a) { return text_result(o.krEXCLUDE(a[0])); }},
     {11, 0x6003000F, "krEXCLUDENOTNUM", kExcludeParameters, ResultKind::text,
-     [](clsKestrune& o, std::span<Variant> a) {
-       return text_result(o.krEXCLUDENOTNUM(a[0]));
-     }},
+     [](clsKestrune& o, std::span<Variant> a) { return text_result(o.krEXCLUDENOTNUM(a[0])); }},
     {12, 0x60030010, "krEXTRACT", kExtractParameters, ResultKind::text,
      [](clsKestrune& o, std::span<Variant> a) { return text_result(o.krEXTRACT(a[0])); }},
     {13, 0x60030011, "krEXTRACTNUM", kExtractParameters, ResultKind::text,
-     [](clsKestrune& o, std::span<Variant> a) {
-       return text_result(o.krEXTRACTNUM(a[0]));
-     }},
+     [](clsKestrune& o, std::span<Variant> a) { return text_result(o.krEXTRACTNUM(a[0])); }},
     {14, 0x60030012, "krVERSION", kNoParameters, ResultKind::text,
      [](clsKestrune& o, std::span<Variant>) { return text_result(o.krVERSION()); }},
     {15, 0x60030013, "krTEST", kNoParameters, ResultKind::text,
@@ -92,7 +80,6 @@ constexpr MemberInfo kMembers[] = {
        return Variant();
      }},
 };
-
 
 bool same_name(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -10,15 +10,15 @@ Variant Variant::i2(std::int16_t value) { return Variant(VariantType::i2, double
 Variant Variant::i4(std::int32_t value) { return Variant(VariantType::i4, double(value)); }
 Variant Variant::r4(float value) { return Variant(VariantType::r4, double(value)); }
 Variant Variant::date(double ole_date) { return Variant(VariantType::date, ole_date); }
-Variant Variant::text(std::u16string value) {
-  return Variant(VariantType::text, std::move(value));
-}
+Variant Variant::text(std::u16string value) { return Variant(VariantType::text, std::move(value)); }
 Variant Variant::boolean(bool value) { return Variant(VariantType::boolean, value); }
 Variant Variant::error(std::uint32_t code) { return Variant(VariantType::error, code); }
 Variant Variant::object(std::shared_ptr<const Object> value) {
   return Variant(VariantType::object, std::move(value));
 }
-Variant Variant::array(Array value) { return Variant(VariantType::array, ArrayBox(std::move(value))); }
+Variant Variant::array(Array value) {
+  return Variant(VariantType::array, ArrayBox(std::move(value)));
+}
 
 bool Variant::is_numeric() const {
   switch (type_) {
@@ -43,8 +43,7 @@ const Array& Variant::array_value() const { return *std::get<ArrayBox>(value_).a
 Array& Variant::array_value() { return *std::get<ArrayBox>(value_).array; }
 
 Variant::ArrayBox::ArrayBox(Array value) : array(std::make_unique<Array>(std::move(value))) {}
-Variant::ArrayBox::ArrayBox(const ArrayBox& other)
-    : array(std::make_unique<Array>(*other.array)) {}
+Variant::ArrayBox::ArrayBox(const ArrayBox& other) : array(std::make_unique<Array>(*other.array)) {}
 Variant::ArrayBox& Variant::ArrayBox::operator=(const ArrayBox& other) {
   if (this != &other) array = std::make_unique<Array>(*other.array);
   return *this;

@@ -26,17 +26,16 @@ Variant clsKestrune::krSEARCH(Variant& string_to_search, Variant& find_text,
   });
 }
 
-Variant clsKestrune::krREPLACE(Variant& string_to_search, Variant& find_text,
-                               Variant& replace_text, Variant& case_sensitive,
-                               Variant& replace_all, Variant& find_before_text,
-                               Variant& find_not_before_text, Variant& search_from_right,
-                               Variant& not_found_return) {
+Variant clsKestrune::krREPLACE(Variant& string_to_search, Variant& find_text, Variant& replace_text,
+                               Variant& case_sensitive, Variant& replace_all,
+                               Variant& find_before_text, Variant& find_not_before_text,
+                               Variant& search_from_right, Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
     Variant no_position_offset = Variant::missing();
     Variant no_length_offset = Variant::missing();
     return TextSearch({string_to_search, find_text, replace_text, case_sensitive, replace_all,
-                       find_before_text, find_not_before_text, no_position_offset,
-                       no_length_offset, search_from_right, not_found_return});
+                       find_before_text, find_not_before_text, no_position_offset, no_length_offset,
+                       search_from_right, not_found_return});
   });
 }
 

@@ -40,8 +40,8 @@ class MatchFigures {
 
   std::size_t count() const { return s_.matches.size(); }
   double length_of_text() const { return double(s_.text.size()); }
-  double start(std::size_t k) const { return double(match(k).position); }       // S_k
-  double length(std::size_t k) const { return double(match(k).length); }       // N_k
+  double start(std::size_t k) const { return double(match(k).position); }             // S_k
+  double length(std::size_t k) const { return double(match(k).length); }              // N_k
   double window_start(std::size_t k) const { return start(k) + s_.position_offset; }  // P_k
   double window_length(std::size_t k) const { return length(k) + s_.length_offset; }  // W_k
 

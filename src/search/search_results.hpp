@@ -17,11 +17,11 @@ struct MatchSpan {
 };
 
 struct SearchSubject {
-  std::u16string_view text;         // the working text (reversed when searching from the right)
-  std::vector<MatchSpan> matches;   // left to right in `text`; at least one
-  double position_offset = 0;       // added to each match's start
-  double length_offset = 0;         // added to each match's length
-  bool from_right = false;          // text answers read in the order of the given text
+  std::u16string_view text;        // the working text (reversed when searching from the right)
+  std::vector<MatchSpan> matches;  // left to right in `text`; at least one
+  double position_offset = 0;      // added to each match's start
+  double length_offset = 0;        // added to each match's length
+  bool from_right = false;         // text answers read in the order of the given text
 };
 
 // Whether `code` needs only the first match (so the other matches need not be found).

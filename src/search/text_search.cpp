@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "automation/conversions.hpp"
-#include "automation/locale.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/regexp.hpp"
 #include "search/search_results.hpp"
@@ -46,25 +45,12 @@ std::optional<int> selected_code(const Variant& return_type) {
 }
 
 // The platform's Not of replace_all, read as a truth value: only TRUE, or a number that rounds
-// to -1, replace every match.
+// to -1, replace every match. (A text that is no number never gets here: comparing it with the
+// pattern-query code has already failed.)
 bool replaces_first_match_only(const Variant& replace_all) {
   const Variant value = dereference(replace_all);
-  switch (value.type()) {
-    case VariantType::null:
-      return false;  // Not Null is Null, which a condition reads as false
-    case VariantType::boolean:
-      return !value.boolean_value();
-    case VariantType::text: {
-      // A text that reads as a number is that number; "True" and "False" are truth values.
-      const char16_t separator = decimal_separator();
-      if (!parse_number(value.text_value(), separator)) {
-        if (const auto truth = parse_truth(value.text_value(), separator)) return !*truth;
-      }
-      break;
-    }
-    default:
-      break;
-  }
+  if (value.is_null()) return false;  // Not Null is Null, which a condition reads as false
+  if (value.is_boolean()) return !value.boolean_value();
   return round_to_whole(to_number(value)) != -1;
 }
 

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building and testing kestrune needs on Debian 12, from Debian's own packages.
+# Runs apt-get only when something is missing, so a second run costs nothing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config libpcre2-dev googletest libgtest-dev libbenchmark-dev
+  nodejs)
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
+    -o DPkg::Lock::Timeout=300 --no-install-recommends "${missing[@]}"
+fi

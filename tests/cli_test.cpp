@@ -1,0 +1,209 @@
+// The command line: the call syntax, plain and JSON output, evaluation through the dispatch
+// table, and the program's exit statuses.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "automation/dispatch_table.hpp"
+#include "automation/utf8.hpp"
+#include "cli/call_parser.hpp"
+#include "cli/evaluate.hpp"
+#include "cli/output.hpp"
+#include "test_support.hpp"
+#include "variant_printer.hpp"
+
+namespace kestrune::cli {
+namespace {
+
+std::string json_of_call(const char* call) {
+  clsKestrune object;
+  const Outcome outcome = evaluate(object, parse_call(from_utf8(call)));
+  if (outcome.kind == Outcome::Kind::syntax) return "syntax: " + outcome.message;
+  if (outcome.kind == Outcome::Kind::failed) return "failure: " + outcome.message;
+  return format_json(outcome.result);
+}
+
+struct ValueCase {
+  const char* written;
+  const char* json;
+};
+
+TEST(CallSyntax, Values) {
+  const ValueCase cases[] = {
+      {R"("text")", R"("text")"},
+      {R"("say ""hi""")", R"("say \"hi\"")"},
+      {R"("")", R"("")"},
+      {"-12.5", "-12.5"},
+      {"3", "3"},
+      {"1E+20", "1e+20"},
+      {".5", "0.5"},
+      {"TRUE", "true"},
+      {"false", "false"},
+      {"EMPTY", "null"},
+      {"null", R"({"null":true})"},
+      {"#N/A", R"({"error":"#N/A"})"},
+      {"#div/0!", R"({"error":"#DIV/0!"})"},
+      {"#VALUE!", R"({"error":"#VALUE!"})"},
+      {"{1,2;3,4}", R"({"array":[[1,2],[3,4]],"lbound":[1,1]})"},
+      {R"({"a"})", R"({"array":[["a"]],"lbound":[1,1]})"},
+      {"CELL(5)", R"({"cell":5})"},
+      {"cell({1;2})", R"({"cell":{"array":[[1],[2]],"lbound":[1,1]}})"},
+      {" \"x\" ", R"("x")"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const Variant value = parse_value(from_utf8(c.written), error);
+    EXPECT_EQ(error, "") << c.written;
+    EXPECT_EQ(format_json(value), c.json) << c.written;
+  }
+}
+
+TEST(CallSyntax, Unreadable) {
+  const char* cases[] = {
+      "",
+      "krSEARCH",
+      "krSEARCH(",
+      "krSEARCH(\"a\"",
+      "krSEARCH(\"a)",
+      "krSEARCH(1 2)",
+      "krSEARCH(abc)",
+      "krSEARCH({1,2;3})",
+      "krSEARCH(#WHAT)",
+      "krSEARCH(1) extra",
+      "(1)",
+      "krSEARCH(1.2.3)",
+      "krSEARCH(CELL(1)",
+  };
+  for (const char* c : cases) {
+    EXPECT_NE(parse_call(from_utf8(c)).error, "") << c;
+  }
+}
+
+TEST(CallSyntax, OmittedArgumentsAreMissingMarkers) {
+  const ParsedCall call = parse_call(u"krSEARCH(\"a\", , 3,)");
+  ASSERT_EQ(call.error, "");
+  ASSERT_EQ(call.arguments.size(), 4u);
+  EXPECT_TRUE(call.arguments[1].is_missing());
+  EXPECT_TRUE(call.arguments[3].is_missing());
+  EXPECT_EQ(parse_call(u"krVERSION()").arguments.size(), 0u);
+}
+
+TEST(CallSyntax, DeepNestingIsRefusedNotRecursed) {
+  std::u16string deep = u"krSEARCH(";
+  for (int i = 0; i < 100000; ++i) deep += u"CELL(";
+  EXPECT_NE(parse_call(deep).error, "");
+  std::u16string braces = u"krSEARCH(";
+  for (int i = 0; i < 100000; ++i) braces += u"{";
+  EXPECT_NE(parse_call(braces).error, "");
+}
+
+TEST(Output, JsonTextEscapes) {
+  EXPECT_EQ(json_string(u"a\"b\\c\n\t"), R"("a\"b\\c\u000A\u0009")");
+  EXPECT_EQ(json_string(u"Gr\u00F6\u00DFe"),
+            "\"Gr\xC3\xB6\xC3\x9F"
+            "e\"");
+  EXPECT_EQ(json_string(std::u16string(1, char16_t(0xDC00))), R"("\uDC00")");
+  EXPECT_EQ(json_string(u"\U0001F600"), "\"\xF0\x9F\x98\x80\"");
+}
+
+TEST(Output, NumbersAndSpecialValues) {
+  EXPECT_EQ(format_json(Variant::number(0.1)), "0.1");
+  EXPECT_EQ(format_json(Variant::number(std::nan(""))), R"({"number":"NaN"})");
+  EXPECT_EQ(format_json(Variant::number(-1.0 / 0.0)), R"({"number":"-Infinity"})");
+  EXPECT_EQ(format_json(Variant::missing()), R"({"error":"0x80020004"})");
+  EXPECT_EQ(format_plain(Variant::number(1e20)), "1E+20");
+  EXPECT_EQ(format_plain(Variant::boolean(false)), "FALSE");
+  EXPECT_EQ(format_plain(Variant::error(worksheet_error::kNA)), "#N/A");
+  EXPECT_EQ(format_plain(Variant()), "");
+  Array one = Array::one_dimensional(2);
+  one.elements() = {Variant::number(1), Variant::text(u"x")};
+  EXPECT_EQ(format_json(Variant::array(one)), R"({"array":[1,"x"],"lbound":[1]})");
+  EXPECT_EQ(format_plain(Variant::array(one)), "1\tx");
+  test::ScopedDecimalSeparator comma(u",");
+  EXPECT_EQ(format_plain(Variant::number(2.5)), "2,5");
+  EXPECT_EQ(format_json(Variant::number(2.5)), "2.5");
+}
+
+struct CallCase {
+  const char* call;
+  const char* json;
+};
+
+TEST(Evaluate, MembersByNameInAnyCase) {
+  const CallCase cases[] = {
+      {"krVERSION()", R"("1.0")"},
+      {"krtest()", R"("Welcome to kestrune 1.0!")"},
+      {R"(KRSEARCH("Order 42-A", "?-", , 3))", R"("2-")"},
+      {R"(krSEARCH("a-b-c", "-", , 11))", R"({"array":[["2","4"],["4",null]],"lbound":[1,1]})"},
+      {R"(krREPLACE("a-b-c", "-", "+", , TRUE))", R"("a+b+c")"},
+      {R"(krCOUNTINCELL(CELL("banana"), "a"))", "3"},
+      {R"(Reverse("abc"))", R"("cba")"},
+      {R"(krSEARCH("abc", "x", , , , , , , , 0))", "0"},
+      {R"(krSEARCH("abc", "x", , 20))", "false"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(json_of_call(c.call), c.json) << c.call;
+  }
+}
+
+TEST(Evaluate, CallsThatCannotBeMade) {
+  const char* cases[] = {
+      "krNOSUCH()",
+      R"(krSEARCH("a"))",                        // a required argument left out
+      R"(krSEARCH(, "a"))",                      // likewise, as an empty slot
+      R"(krVERSION(1))",                         // too many
+      R"(krCOUNTINCELL("a", "b", TRUE, TRUE))",  // too many
+  };
+  for (const char* c : cases) {
+    EXPECT_EQ(json_of_call(c).rfind("syntax: ", 0), 0u) << c;
+  }
+}
+
+TEST(Evaluate, MemberFailuresAreReported) {
+  EXPECT_EQ(json_of_call("Reverse(#N/A)").rfind("failure: ", 0), 0u);
+}
+
+// The program itself, run as a child process.
+struct ProgramRun {
+  std::string output;
+  int status;
+};
+
+ProgramRun run_program(const std::string& arguments, const std::string& input = "") {
+  const std::string command = "printf '%b' '" + input + "' | " KESTRUNE_PROGRAM " " + arguments;
+  ProgramRun run{"", -1};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  std::array<char, 4096> buffer{};
+  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) run.output += buffer.data();
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+TEST(Program, ExitStatusesAndLines) {
+  const ProgramRun ok = run_program(R"(--json 'krSEARCH("a-b-c","-")' 'krVERSION()')");
+  EXPECT_EQ(ok.output, "2\n\"1.0\"\n");
+  EXPECT_EQ(ok.status, 0);
+
+  const ProgramRun failed = run_program("--json 'Reverse(#N/A)' 'krVERSION()'");
+  EXPECT_EQ(failed.output.rfind(R"({"failure":)", 0), 0u);
+  EXPECT_NE(failed.output.find("\"1.0\""), std::string::npos);
+  EXPECT_EQ(failed.status, 1);
+
+  const ProgramRun unreadable =
+      run_program("--json", R"(krVERSION(\n krSEARCH("ab","b")\nReverse(#N/A)\n)");
+  EXPECT_EQ(unreadable.output.rfind(R"({"syntax":)", 0), 0u) << unreadable.output;
+  EXPECT_NE(unreadable.output.find("\n2\n"), std::string::npos) << unreadable.output;
+  EXPECT_EQ(unreadable.status, 2);
+
+  const ProgramRun comma = run_program(R"(--decimal-separator , 'krSEARCH(2.5, ",")')");
+  EXPECT_EQ(comma.output, "2\n");
+  EXPECT_EQ(comma.status, 0);
+}
+
+}  // namespace
+}  // namespace kestrune::cli
