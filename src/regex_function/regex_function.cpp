@@ -1,0 +1,141 @@
+// krREGEX: a regular expression written by the user, applied to a text.
+//
+// One call either reports on the matches (the first match's position, length or text, the
+// number of matches, or arrays of the positions, lengths or texts of all matches) or returns the
+// text with the first or every match replaced. The pattern and the replacement reach the
+// regular-expression service unchanged. A text without a match and every failure answer the
+// caller's not_found_return.
+#include <array>
+#include <optional>
+#include <utility>
+
+#include "automation/calling_pattern.hpp"
+#include "automation/cls_kestrune.hpp"
+#include "automation/conversions.hpp"
+#include "automation/mdl_constants.hpp"
+#include "automation/regexp.hpp"
+
+namespace kestrune {
+namespace {
+
+// The return types krREGEX knows. -1 and 0 pick a replacement (every match, first match) and
+// otherwise report like 1.
+enum ReturnType : int {
+  kEveryMatchReplaced = -1,
+  kFirstMatchReplaced = 0,
+  kFirstPosition = 1,
+  kFirstLength = 2,
+  kFirstValue = 3,
+  kMatchCount = 4,
+  kAllPositions = 5,
+  kAllLengths = 6,
+  kAllValues = 7,
+};
+
+// In the order the comparisons are made: a text that is not a number fails at the first one.
+constexpr std::array kKnownReturnTypes{kEveryMatchReplaced, kFirstMatchReplaced, kFirstPosition,
+                                       kFirstLength,        kFirstValue,         kMatchCount,
+                                       kAllPositions,       kAllLengths,         kAllValues};
+
+void default_if_missing(Variant& argument, Variant value) {
+  if (argument.is_missing()) argument = std::move(value);
+}
+
+// The known return type that `return_type` equals as a number; nullopt for any other value.
+std::optional<ReturnType> known_return_type(const Variant& return_type) {
+  for (ReturnType code : kKnownReturnTypes) {
+    if (equals_number(return_type, code)) return code;
+  }
+  return std::nullopt;
+}
+
+// Whether the call replaces (rather than reports), settling a missing return_type on the way.
+// An empty replacement replaces only under return type 0 or -1 (or none given), so that it can
+// delete matches while the other return types still report.
+bool settle_replacement(const Variant& replace_text, Variant& return_type) {
+  if (replace_text.is_missing()) {
+    default_if_missing(return_type, Variant::number(kFirstPosition));
+    return false;
+  }
+  if (!equals_empty_text(replace_text)) {
+    default_if_missing(return_type, Variant::number(kFirstMatchReplaced));
+    return true;
+  }
+  if (return_type.is_missing()) {
+    return_type = Variant::number(kFirstMatchReplaced);
+    return true;
+  }
+  const std::optional<ReturnType> code = known_return_type(return_type);
+  return code == kEveryMatchReplaced || code == kFirstMatchReplaced;
+}
+
+// Return types that need every match: replacing all of them, counting them, listing them.
+bool needs_every_match(std::optional<ReturnType> code) {
+  return code == kEveryMatchReplaced || code == kMatchCount || code == kAllPositions ||
+         code == kAllLengths || code == kAllValues;
+}
+
+Variant position_of(const Match& match) { return Variant::number(double(match.FirstIndex) + 1); }
+Variant length_of(const Match& match) { return Variant::number(double(match.Length)); }
+Variant value_of(const Match& match) { return Variant::text(std::u16string(match.Value)); }
+
+// One element per match, in match order, indexed from 1.
+Variant each_match(const MatchCollection& matches, Variant (*field)(const Match&)) {
+  Array table = Array::one_dimensional(matches.Count());
+  std::size_t i = 0;
+  for (const Match& match : matches) table.elements()[i++] = field(match);
+  return Variant::array(std::move(table));
+}
+
+// The report on at least one match; any return type that is not 2 to 7 reports as 1.
+Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
+  switch (code.value_or(kFirstPosition)) {
+    case kFirstLength:
+      return length_of(matches.Item(0));
+    case kFirstValue:
+      return value_of(matches.Item(0));
+    case kMatchCount:
+      return Variant::number(double(matches.Count()));
+    case kAllPositions:
+      return each_match(matches, position_of);
+    case kAllLengths:
+      return each_match(matches, length_of);
+    case kAllValues:
+      return each_match(matches, value_of);
+    default:
+      return position_of(matches.Item(0));
+  }
+}
+
+}  // namespace
+
+Variant clsKestrune::krREGEX(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
+                             Variant& replace_text, Variant& return_type,
+                             Variant& not_found_return) {
+  return answer_or_not_found_return(not_found_return, [&]() -> Variant {
+    // Made before the defaults are written: if it cannot be made, the caller gets
+    // not_found_return exactly as passed, the missing-argument marker included.
+    RegExp matcher;
+    default_if_missing(case_sensitive, Variant::boolean(true));
+    default_if_missing(not_found_return,
+                       Variant::text(std::u16string(mdl_Constants::value_error_text)));
+    matcher.IgnoreCase = !to_truth(case_sensitive);
+    const bool replaces = settle_replacement(replace_text, return_type);
+    const std::optional<ReturnType> code = known_return_type(return_type);
+    matcher.Global = needs_every_match(code);
+
+    const std::u16string text = to_text(string_to_search);
+    matcher.Pattern = to_text(regex);
+    if (replaces) {
+      const std::u16string replacement = to_text(replace_text);
+      if (!matcher.Test(text)) return not_found_return;
+      return Variant::text(matcher.Replace(text, replacement));
+    }
+    // Execute finds nothing exactly when Test would; one pass instead of two.
+    const MatchCollection matches = matcher.Execute(text);
+    if (matches.Count() == 0) return not_found_return;
+    return report(matches, code);
+  });
+}
+
+}  // namespace kestrune
