@@ -30,9 +30,9 @@ static_assert(std::adjacent_find(std::begin(kUpperCaseRanges), std::end(kUpperCa
 char16_t upper_case_unit(char16_t unit) {
   if (unit < 0x80) return (unit >= u'a' && unit <= u'z') ? char16_t(unit - 32) : unit;
   // The last range that starts at or before `unit`.
-  const auto after = std::upper_bound(
-      std::begin(kUpperCaseRanges), std::end(kUpperCaseRanges), unit,
-      [](char16_t u, const UpperCaseRange& range) { return u < range.first; });
+  const auto after =
+      std::upper_bound(std::begin(kUpperCaseRanges), std::end(kUpperCaseRanges), unit,
+                       [](char16_t u, const UpperCaseRange& range) { return u < range.first; });
   if (after == std::begin(kUpperCaseRanges)) return unit;
   const UpperCaseRange& range = *(after - 1);
   if (unit > range.last || (unit - range.first) % range.stride != 0) return unit;

@@ -1,0 +1,60 @@
+// krGETWORD: the nth word of a text, the words being the non-empty pieces between separators.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "automation/calling_pattern.hpp"
+#include "automation/cls_kestrune.hpp"
+#include "automation/conversions.hpp"
+#include "automation/mdl_constants.hpp"
+#include "words/search_mode_call.hpp"
+
+namespace kestrune {
+namespace {
+
+// In the search syntax: a run of blanks, or a run of tabs.
+constexpr std::u16string_view kDefaultSeparator = u"( {1,}|\t{1,})";
+
+// The result code that cuts the text into its pieces at the separators.
+constexpr double kPiecesCode = 18;
+
+// The nth piece of the grid's first column that is not the empty text.
+std::optional<std::u16string> nth_word_of(const Array& pieces, std::int32_t n) {
+  const ArrayBound& rows = pieces.bounds().at(0);
+  const std::int32_t first_column = pieces.bounds().at(1).lower;
+  std::int32_t words = 0;
+  for (std::size_t k = 0; k < rows.count; ++k) {
+    const Variant& piece = pieces.at(rows.lower + std::int32_t(k), first_column);
+    if (!equals_empty_text(piece) && ++words == n) return to_text(piece);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
+                               Variant& word_separator, Variant& case_sensitive,
+                               Variant& search_from_right, Variant& not_found_return) {
+  return answer_or_not_found_return(not_found_return, [&] {
+    if (word_separator.is_missing()) {
+      word_separator = Variant::text(std::u16string(kDefaultSeparator));
+    }
+    if (not_found_return.is_missing()) {
+      not_found_return = Variant::text(std::u16string(mdl_Constants::value_error_text));
+    }
+    // TextSearch answers a text without the separator with its not-found value. A null stands in
+    // for the caller's not_found_return there, so that one given as an array is never taken for
+    // the grid of pieces.
+    Variant no_pieces = Variant::null();
+    const Variant pieces = search_mode_call(string_to_search, word_separator, case_sensitive,
+                                            kPiecesCode, search_from_right, no_pieces);
+    if (!pieces.is_array()) return not_found_return;
+    const std::int32_t n = round_to_whole(to_number(nth_word));
+    if (n < 1) return not_found_return;
+    const std::optional<std::u16string> word = nth_word_of(pieces.array_value(), n);
+    return word ? Variant::text(*word) : not_found_return;
+  });
+}
+
+}  // namespace kestrune

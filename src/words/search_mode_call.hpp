@@ -1,0 +1,19 @@
+// One search-mode call of TextSearch as the word and formula members make it: the text, the
+// find text, the case rule, a result code, the direction and the not-found value; no
+// replacement, no contexts and no offsets. Internal to src/words.
+//
+//   Variant missing_case = Variant::missing(), from_left = Variant::missing();
+//   Variant not_found = Variant::text(u"#VALUE!");
+//   Variant pieces = search_mode_call(text, separator, missing_case, 18, from_left, not_found);
+#pragma once
+
+#include "automation/variant.hpp"
+
+namespace kestrune {
+
+// The arguments are passed on by reference, so TextSearch writes its defaults into the ones
+// that are missing.
+Variant search_mode_call(Variant& string_to_search, Variant& find_text, Variant& case_sensitive,
+                         double return_type, Variant& search_from_right, Variant& not_found_return);
+
+}  // namespace kestrune

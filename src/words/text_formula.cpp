@@ -1,0 +1,128 @@
+// krCONCATULA: one operation between two numbers, written as text ("5+3", "=2^10", "5>=3").
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "automation/calling_pattern.hpp"
+#include "automation/cls_kestrune.hpp"
+#include "automation/conversions.hpp"
+#include "automation/failure.hpp"
+#include "automation/locale.hpp"
+#include "words/search_mode_call.hpp"
+
+namespace kestrune {
+namespace {
+
+// The fourteen operators in the search syntax. At each position the alternatives are tried in
+// this order, so a two-character operator is taken whole ("5>=3" is ">=", not ">").
+constexpr std::u16string_view kOperatorPattern = u"(><|<>|>=|=>|<=|=<|+|-|\\^|\\*|/|=|<|>)";
+
+// The result codes that cut the formula at its first operator.
+constexpr double kOperatorCode = 3;
+constexpr double kLeftOperandCode = 5;
+constexpr double kRightOperandCode = 6;
+
+enum class Operation {
+  add,
+  subtract,
+  multiply,
+  divide,
+  power,
+  equal,
+  not_equal,
+  less,
+  greater,
+  not_less,
+  not_greater,
+};
+
+struct OperatorSpelling {
+  std::u16string_view text;
+  Operation operation;
+};
+
+constexpr OperatorSpelling kOperators[] = {
+    {u"+", Operation::add},          {u"-", Operation::subtract},     {u"*", Operation::multiply},
+    {u"/", Operation::divide},       {u"^", Operation::power},        {u"=", Operation::equal},
+    {u"<>", Operation::not_equal},   {u"><", Operation::not_equal},   {u"<", Operation::less},
+    {u">", Operation::greater},      {u">=", Operation::not_less},    {u"=>", Operation::not_less},
+    {u"<=", Operation::not_greater}, {u"=<", Operation::not_greater},
+};
+
+Operation operation_written_as(std::u16string_view text) {
+  for (const OperatorSpelling& spelling : kOperators) {
+    if (spelling.text == text) return spelling.operation;
+  }
+  fail("not an operator");
+}
+
+// One of the three cuts of the formula at its first operator. Every cut is a fresh call, with
+// fresh missing arguments, as a worksheet would make it.
+std::u16string formula_part(const std::u16string& formula, double code) {
+  Variant text = Variant::text(formula);
+  Variant pattern = Variant::text(std::u16string(kOperatorPattern));
+  Variant case_sensitive = Variant::missing(), from_left = Variant::missing();
+  Variant not_found_return = Variant::missing();
+  return to_text(
+      search_mode_call(text, pattern, case_sensitive, code, from_left, not_found_return));
+}
+
+double operand(const std::u16string& formula, double code) {
+  const std::optional<double> number =
+      parse_number(formula_part(formula, code), decimal_separator());
+  if (!number) fail("type mismatch: the operand is not a number");
+  return *number;
+}
+
+// The one guarded operation: a power without a real value (a negative base and a fractional
+// exponent) or beyond the range of a double, 0 raised to a negative power included. The
+// operands are always finite, so a result that is not finite is such a power.
+double power(double base, double exponent) {
+  const double value = std::pow(base, exponent);
+  if (!std::isfinite(value)) fail("invalid procedure call: the power has no value");
+  return value;
+}
+
+Variant evaluate(Operation operation, double a, double b) {
+  switch (operation) {
+    case Operation::add:
+      return Variant::number(a + b);
+    case Operation::subtract:
+      return Variant::number(a - b);
+    case Operation::multiply:
+      return Variant::number(a * b);
+    case Operation::divide:
+      return Variant::number(a / b);
+    case Operation::power:
+      return Variant::number(power(a, b));
+    case Operation::equal:
+      return Variant::boolean(a == b);
+    case Operation::not_equal:
+      return Variant::boolean(a != b);
+    case Operation::less:
+      return Variant::boolean(a < b);
+    case Operation::greater:
+      return Variant::boolean(a > b);
+    case Operation::not_less:
+      return Variant::boolean(a >= b);
+    case Operation::not_greater:
+      return Variant::boolean(a <= b);
+  }
+  fail("not an operator");
+}
+
+}  // namespace
+
+Variant clsKestrune::krCONCATULA(Variant& text_formula) {
+  return answer_or_value_error([&] {
+    std::u16string formula = to_text(text_formula);
+    if (formula.starts_with(u'=')) formula.erase(0, 1);
+    const std::u16string operator_text = formula_part(formula, kOperatorCode);
+    const double a = operand(formula, kLeftOperandCode);
+    const double b = operand(formula, kRightOperandCode);
+    return evaluate(operation_written_as(operator_text), a, b);
+  });
+}
+
+}  // namespace kestrune
