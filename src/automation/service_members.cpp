@@ -4,8 +4,6 @@
 
 namespace kestrune {
 
-clsKestrune::clsKestrune() = default;
-
 std::u16string clsKestrune::krVERSION() { return std::u16string(mdl_Constants::version); }
 
 std::u16string clsKestrune::krTEST() {

@@ -1,0 +1,14 @@
+#include "host/automation_object.hpp"
+
+#include "automation/failure.hpp"
+
+namespace kestrune {
+
+std::shared_ptr<const AutomationObject> as_automation_object(const Variant& value) {
+  if (!value.is_object()) fail("object required");
+  auto object = std::dynamic_pointer_cast<const AutomationObject>(value.object_value());
+  if (!object) fail("object required");
+  return object;
+}
+
+}  // namespace kestrune
