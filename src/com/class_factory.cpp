@@ -1,0 +1,60 @@
+#include "com/class_factory.hpp"
+
+#include <atomic>
+#include <new>
+
+#include "com/server_module.hpp"
+#include "com/server_object.hpp"
+
+namespace kestrune {
+namespace {
+
+// A factory lives as long as its callers hold it; while they do, its references do not keep
+// the module loaded (LockServer does).
+class ClassFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *out = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    return create_server_object(iid, object);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    server_module::count_lock(lock ? +1 : -1);
+    return S_OK;
+  }
+
+ private:
+  std::atomic<ULONG> references_{1};
+};
+
+}  // namespace
+
+HRESULT get_class_factory(REFIID iid, void** factory) {
+  if (factory == nullptr) return E_POINTER;
+  *factory = nullptr;
+  auto* made = new (std::nothrow) ClassFactory;
+  if (made == nullptr) return E_OUTOFMEMORY;
+  const HRESULT result = made->QueryInterface(iid, factory);
+  made->Release();
+  return result;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,100 @@
+// The shared call tables through IDispatch::Invoke: each call is read with the command line's
+// own parser, its arguments become VARIANTs (a CELL(...) an IDispatch whose value is read
+// through DISPID_VALUE, an array a SAFEARRAY indexed from 1), and the member's answer is written
+// as the command line's JSON and compared with the table's. Every call runs twice, with the
+// arguments passed by value and by reference (VT_BYREF|VT_VARIANT, as VBA passes variables).
+#include "call_tables.hpp"
+
+#include <memory>
+
+#include "automation/utf8.hpp"
+#include "call_table.hpp"
+#include "cli/call_parser.hpp"
+#include "cli/output.hpp"
+
+namespace kestrune::client {
+namespace {
+
+// The list members take one SAFEARRAY(VARIANT) parameter: the type information says which.
+bool takes_argument_list(IDispatch& object, DISPID member) {
+  ComPtr<ITypeInfo> info;
+  if (FAILED(object.GetTypeInfo(0, LOCALE_USER_DEFAULT, &info))) return false;
+  TYPEATTR* attributes = nullptr;
+  if (FAILED(info->GetTypeAttr(&attributes))) return false;
+  const WORD functions = attributes->cFuncs;
+  info->ReleaseTypeAttr(attributes);
+  bool list = false;
+  for (WORD i = 0; i < functions; ++i) {
+    FUNCDESC* function = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &function))) continue;
+    if (function->memid == member && function->cParams >= 1) {
+      const TYPEDESC& type = function->lprgelemdescParam[0].tdesc;
+      list = type.vt == VT_PTR && type.lptdesc->vt == VT_SAFEARRAY;
+    }
+    info->ReleaseFuncDesc(function);
+  }
+  return list;
+}
+
+std::string user_decimal_separator() {
+  char separator[4] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+  return separator;
+}
+
+// The answer as the command line writes it.
+std::string answer_json(const Invocation& answer) {
+  if (answer.answered()) return cli::format_json(answer.variant());
+  if (answer.result == DISP_E_EXCEPTION) {
+    return R"({"failure":)" + cli::json_string(answer.description) + "}";
+  }
+  return R"({"hresult":")" + hresult_text(answer.result) + "\"}";
+}
+
+std::string run_call(IDispatch& object, const cli::ParsedCall& call, bool by_reference) {
+  const DISPID member = dispatch_id(object, from_utf8(call.name));
+  if (member == DISPID_UNKNOWN) return "no member " + call.name;
+  std::vector<Variant> arguments = call.arguments;
+  if (takes_argument_list(object, member)) {
+    Array list = Array::one_dimensional(arguments.size(), 0);
+    for (std::size_t i = 0; i < arguments.size(); ++i) list.elements()[i] = arguments[i];
+    arguments = {Variant::array(std::move(list))};
+  }
+  std::vector<std::unique_ptr<OwnedVariant>> values;
+  std::vector<VARIANT> references(arguments.size());
+  std::vector<VARIANT*> passed;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    values.push_back(std::make_unique<OwnedVariant>(arguments[i]));
+    references[i] = reference_to(*values.back()->get());
+    passed.push_back(by_reference ? &references[i] : values.back()->get());
+  }
+  return answer_json(invoke(object, member, passed));
+}
+
+}  // namespace
+
+void run_call_table(IDispatch& object, const std::string& path, Checks& checks) {
+  const test::CallTable table = test::read_call_table(path);
+  checks.expect(table.error.empty(), "the table can be read: " + table.error);
+  const std::string separator = user_decimal_separator();
+  checks.expect(separator == table.decimal_separator,
+                path + " needs the decimal separator \"" + table.decimal_separator +
+                    "\"; this locale has \"" + separator + "\"");
+  if (!table.error.empty() || separator != table.decimal_separator) return;
+
+  for (const test::CallCase& c : table.cases) {
+    const cli::ParsedCall call = cli::parse_call(from_utf8(c.call));
+    if (!call.error.empty()) {
+      checks.expect(false, path + ":" + std::to_string(c.line) + ": " + call.error);
+      continue;
+    }
+    for (bool by_reference : {false, true}) {
+      const std::string got = run_call(object, call, by_reference);
+      checks.expect(got == c.expected_json, path + ":" + std::to_string(c.line) + ": " + c.call +
+                                                (by_reference ? " (by reference)" : " (by value)") +
+                                                " gave " + got + ", expected " + c.expected_json);
+    }
+  }
+}
+
+}  // namespace kestrune::client

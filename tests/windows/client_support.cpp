@@ -1,0 +1,134 @@
+#include "client_support.hpp"
+
+#include <cstdio>
+#include <iostream>
+
+#include "automation/utf8.hpp"
+
+namespace kestrune::client {
+
+void Checks::expect(bool passed, const std::string& what) {
+  if (passed) {
+    ++passed_;
+    return;
+  }
+  ++failed_;
+  std::cout << "FAILED: " << what << std::endl;
+}
+
+void Checks::expect_hresult(HRESULT got, HRESULT expected, const std::string& what) {
+  expect(got == expected,
+         what + " (got " + hresult_text(got) + ", expected " + hresult_text(expected) + ")");
+}
+
+int Checks::report() const {
+  std::cout << passed_ << " passed, " << failed_ << " failed" << std::endl;
+  return failed_ == 0 ? 0 : 1;
+}
+
+ComApartment::ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+ComApartment::~ComApartment() { CoUninitialize(); }
+
+ComPtr<IDispatch> create_kestrune(Checks& checks) {
+  CLSID class_id{};
+  HRESULT result = CLSIDFromProgID(kProgId, &class_id);
+  checks.expect_hresult(result, S_OK, "the ProgID Kestrune.clsKestrune is registered");
+  if (FAILED(result)) return nullptr;
+  ComPtr<IDispatch> object;
+  result = CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+  checks.expect_hresult(result, S_OK, "clsKestrune can be created");
+  return object;
+}
+
+Variant Invocation::variant() const {
+  try {
+    return from_VARIANT(*value);
+  } catch (...) {
+    return Variant();
+  }
+}
+
+std::u16string Invocation::text() const {
+  const VARIANT& v = *value;
+  return V_VT(&v) == VT_BSTR ? from_BSTR(V_BSTR(&v)) : std::u16string();
+}
+
+DISPID dispatch_id(IDispatch& object, std::u16string_view name) {
+  std::u16string copy(name);
+  LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(copy.data())};
+  DISPID id = DISPID_UNKNOWN;
+  if (FAILED(object.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+    return DISPID_UNKNOWN;
+  }
+  return id;
+}
+
+Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
+                  const std::vector<std::pair<DISPID, VARIANT*>>& named, WORD flags) {
+  // DISPPARAMS: named arguments first, then the positional ones from last to first. The
+  // VARIANTs are copied shallowly; the caller keeps owning what they hold.
+  std::vector<VARIANT> block;
+  std::vector<DISPID> names;
+  for (const auto& [name, value] : named) {
+    block.push_back(*value);
+    names.push_back(name);
+  }
+  for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) block.push_back(**it);
+  DISPPARAMS parameters{block.data(), names.empty() ? nullptr : names.data(), UINT(block.size()),
+                        UINT(names.size())};
+  Invocation outcome;
+  EXCEPINFO exception{};
+  UINT argument_error = 0;
+  outcome.result = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                 outcome.value.get(), &exception, &argument_error);
+  if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+  outcome.scode = exception.scode;
+  outcome.description = from_BSTR(exception.bstrDescription);
+  outcome.source = from_BSTR(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+  return outcome;
+}
+
+Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments) {
+  return invoke(object, dispatch_id(object, name), std::move(arguments));
+}
+
+VARIANT reference_to(VARIANT& target) {
+  VARIANT reference;
+  VariantInit(&reference);
+  V_VT(&reference) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&reference) = &target;
+  return reference;
+}
+
+bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (done()) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(std::min<long long>(left.count(), 50)),
+                              QS_ALLINPUT);
+  }
+}
+
+void pump_for(std::chrono::milliseconds duration) {
+  pump_until([] { return false; }, duration);
+}
+
+std::string utf8(std::u16string_view text) { return to_utf8(text); }
+
+std::u16string text_of(const wchar_t* text) {
+  return text == nullptr ? std::u16string()
+                         : std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+}  // namespace kestrune::client

@@ -1,0 +1,95 @@
+// What the automation test client shares between its checks: counting checks, the COM
+// apartment, creating clsKestrune by its ProgID, one IDispatch::Invoke with its outcome, and
+// pumping the thread's messages while the server's timer or dialog needs them.
+//
+//   Checks checks;
+//   ComApartment apartment;
+//   ComPtr<IDispatch> kestrune = create_kestrune(checks);
+//   Invocation answer = invoke(*kestrune, u"krVERSION", {});
+//   checks.expect(answer.text() == u"1.0", "krVERSION answers 1.0");
+#pragma once
+
+#include <windows.h>
+
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "automation/variant.hpp"
+#include "com/automation_error.hpp"
+#include "com/variant_bridge.hpp"
+
+namespace kestrune::client {
+
+using Microsoft::WRL::ComPtr;
+
+class Checks {
+ public:
+  // Counts one check; prints what failed.
+  void expect(bool passed, const std::string& what);
+  void expect_hresult(HRESULT got, HRESULT expected, const std::string& what);
+  int passed() const { return passed_; }
+  int failed() const { return failed_; }
+  // "N passed, M failed", and the exit status: 0 only when nothing failed.
+  int report() const;
+
+ private:
+  int passed_ = 0;
+  int failed_ = 0;
+};
+
+// A single-threaded apartment for the life of the object.
+class ComApartment {
+ public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+};
+
+inline constexpr const wchar_t* kProgId = L"Kestrune.clsKestrune";
+
+// A new clsKestrune by its ProgID; null (and a failed check) when it cannot be created.
+ComPtr<IDispatch> create_kestrune(Checks& checks);
+
+// The outcome of one IDispatch::Invoke.
+struct Invocation {
+  HRESULT result = E_FAIL;
+  OwnedVariant value;
+  SCODE scode = 0;  // from EXCEPINFO, for DISP_E_EXCEPTION
+  std::u16string description;
+  std::u16string source;
+
+  bool answered() const { return result == S_OK; }
+  // The result as a core Variant (a failed conversion is an empty Variant).
+  Variant variant() const;
+  std::u16string text() const;  // the result when it is a text, else ""
+};
+
+// The dispatch id of a member, or DISPID_UNKNOWN.
+DISPID dispatch_id(IDispatch& object, std::u16string_view name);
+
+// Invokes a member as a late-bound caller does: `arguments` in call order (passed as given, so
+// VT_BYREF ones by reference), `named` for named arguments.
+Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
+                  const std::vector<std::pair<DISPID, VARIANT*>>& named = {},
+                  WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments);
+
+// A VT_BYREF|VT_VARIANT reference to `target`, as VBA and VBScript pass variables.
+VARIANT reference_to(VARIANT& target);
+
+// Dispatches this thread's messages until `done` holds or `limit` has passed; true when done.
+bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
+void pump_for(std::chrono::milliseconds duration);
+
+std::string utf8(std::u16string_view text);
+std::u16string text_of(const wchar_t* text);
+
+}  // namespace kestrune::client

@@ -1,0 +1,70 @@
+// com_client: drives kestrune.dll through COM as a spreadsheet add-in would, and reports
+// "N passed, M failed".
+//
+//   com_client interface                      the automation interface
+//   com_client calls TABLE...                 shared call tables through IDispatch::Invoke
+//   com_client host FOLDER                    host integration; FOLDER holds the registered DLL
+//   com_client unregistered                   creation fails once the server is unregistered
+//   com_client opened ADDRESS                 what the shell runs to open a link during "host"
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <iostream>
+#include <string>
+
+#include "automation/utf8.hpp"
+#include "call_tables.hpp"
+#include "client_support.hpp"
+#include "com/kestrune_h.h"
+#include "host_checks.hpp"
+#include "interface_checks.hpp"
+
+namespace {
+
+using namespace kestrune::client;
+
+constexpr const char* kUsage =
+    "usage: com_client interface | calls TABLE... | host FOLDER | unregistered\n";
+
+void check_unregistered(Checks& checks) {
+  CLSID class_id{};
+  checks.expect_hresult(CLSIDFromProgID(kProgId, &class_id), CO_E_CLASSSTRING,
+                        "the ProgID is gone");
+  IUnknown* object = nullptr;
+  checks.expect_hresult(CoCreateInstance(CLSID_clsKestrune, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IUnknown, reinterpret_cast<void**>(&object)),
+                        REGDB_E_CLASSNOTREG, "the class is no longer registered");
+  if (object != nullptr) object->Release();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const std::u16string mode = text_of(argv[1]);
+  ComApartment apartment;
+  Checks checks;
+  if (mode == u"opened" && argc == 3) {  // run by the shell: no checks of its own
+    record_opened(text_of(argv[2]));
+    return 0;
+  }
+  if (mode == u"unregistered") {
+    check_unregistered(checks);
+  } else if (mode == u"host" && argc == 3) {
+    check_host_integration(text_of(argv[2]), checks);
+  } else if (mode == u"interface" || mode == u"calls") {
+    ComPtr<IDispatch> kestrune = create_kestrune(checks);
+    if (kestrune && mode == u"interface") check_interface(*kestrune.Get(), checks);
+    for (int i = 2; kestrune && mode == u"calls" && i < argc; ++i) {
+      run_call_table(*kestrune.Get(), utf8(text_of(argv[i])), checks);
+    }
+  } else {
+    std::cerr << kUsage;
+    return 2;
+  }
+  return checks.report();
+}

@@ -1,0 +1,290 @@
+#include "excel_stand_in.hpp"
+
+#include <wrl/client.h>
+
+#include <atomic>
+#include <functional>
+#include <string_view>
+
+#include "com/variant_bridge.hpp"
+
+namespace kestrune::client {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// The stand-in's own class; only the registry entry of this test ties it to the ProgID.
+constexpr CLSID kStandInClass = {
+    0x8e5b2e2a, 0x3c1f, 0x4d6b, {0x9a, 0x57, 0x2f, 0x1c, 0x0e, 0x4b, 0x7d, 0x11}};
+constexpr const wchar_t* kHostProgId = L"Excel.Application";
+// The host's own error for a refused call.
+constexpr SCODE kRefused = static_cast<SCODE>(0x800A03ECu);
+
+using Handler = std::function<HRESULT(std::u16string_view member, WORD flags,
+                                      DISPPARAMS& parameters, VARIANT* result)>;
+
+bool same_name(const wchar_t* a, std::u16string_view b) {
+  return CompareStringOrdinal(a, -1, reinterpret_cast<const wchar_t*>(b.data()), int(b.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+// An object whose members are a list of names, matched without regard to case as the host
+// matches them; every call goes to one handler.
+class ScriptedObject final : public IDispatch {
+ public:
+  ScriptedObject(std::vector<std::u16string> members, Handler handler)
+      : members_(std::move(members)), handler_(std::move(handler)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid != IID_IUnknown && iid != IID_IDispatch) {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    for (std::size_t m = 0; m < members_.size(); ++m) {
+      if (same_name(names[0], members_[m])) ids[0] = DISPID(m + 1);
+    }
+    return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT*) override {
+    std::u16string_view member;
+    if (id == DISPID_NEWENUM) {
+      member = u"_NewEnum";
+    } else if (id >= 1 && std::size_t(id) <= members_.size()) {
+      member = members_[std::size_t(id - 1)];
+    } else {
+      return DISP_E_MEMBERNOTFOUND;
+    }
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (result != nullptr) VariantInit(result);
+    const HRESULT outcome = handler_(member, flags, parameters ? *parameters : none, result);
+    if (outcome == DISP_E_EXCEPTION && exception != nullptr) {
+      *exception = EXCEPINFO{};
+      exception->scode = kRefused;
+      exception->bstrDescription = SysAllocString(L"The stand-in refuses the call.");
+    }
+    return outcome;
+  }
+
+ private:
+  std::atomic<ULONG> references_{1};
+  std::vector<std::u16string> members_;
+  Handler handler_;
+};
+
+class Enumerator final : public IEnumVARIANT {
+ public:
+  explicit Enumerator(std::vector<ComPtr<IDispatch>> items) : items_(std::move(items)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid != IID_IUnknown && iid != IID_IEnumVARIANT) {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    *out = static_cast<IEnumVARIANT*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* out, ULONG* fetched) override {
+    ULONG given = 0;
+    for (; given < wanted && next_ < items_.size(); ++given, ++next_) {
+      VariantInit(&out[given]);
+      V_VT(&out[given]) = VT_DISPATCH;
+      items_[next_].CopyTo(&V_DISPATCH(&out[given]));
+    }
+    if (fetched != nullptr) *fetched = given;
+    return given == wanted ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    next_ = std::min(items_.size(), next_ + count);
+    return next_ < items_.size() ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
+    auto* made = new Enumerator(items_);
+    made->next_ = next_;
+    *copy = made;
+    return S_OK;
+  }
+
+ private:
+  std::atomic<ULONG> references_{1};
+  std::vector<ComPtr<IDispatch>> items_;
+  std::size_t next_ = 0;
+};
+
+// The positional arguments in call order, or a put's new value.
+std::vector<Variant> arguments_of(const DISPPARAMS& parameters) {
+  std::vector<Variant> arguments;
+  for (UINT i = parameters.cArgs; i-- > 0;) {
+    arguments.push_back(from_VARIANT(parameters.rgvarg[i]));
+  }
+  return arguments;
+}
+
+void give(VARIANT* result, const Variant& value) {
+  if (result != nullptr) to_VARIANT(value, *result);
+}
+
+void give_object(VARIANT* result, IUnknown* object, VARTYPE type) {
+  if (result == nullptr) {
+    object->Release();
+    return;
+  }
+  V_VT(result) = type;
+  V_UNKNOWN(result) = object;
+}
+
+}  // namespace
+
+struct ExcelStandIn::State {
+  std::vector<AddInEntry> add_ins;
+  std::vector<HostCall> calls;
+  bool display_alerts = true;
+  bool screen_updating = true;
+  int refuse_countdown = 0;
+  ComPtr<IDispatch> application;
+
+  void record(std::u16string_view member, WORD flags, const DISPPARAMS& parameters) {
+    calls.push_back({std::u16string(member), flags, arguments_of(parameters)});
+  }
+
+  HRESULT property(bool& value, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {
+    if (flags & DISPATCH_PROPERTYPUT) {
+      if (parameters.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+      value = from_VARIANT(parameters.rgvarg[0]).boolean_value();
+      return S_OK;
+    }
+    give(result, Variant::boolean(value));
+    return S_OK;
+  }
+
+  IDispatch* make_add_in(const AddInEntry& entry, const std::shared_ptr<State>& self) {
+    std::weak_ptr<State> weak = self;
+    return new ScriptedObject({u"Name", u"Installed"},
+                              [weak, entry](std::u16string_view member, WORD flags,
+                                            DISPPARAMS& parameters, VARIANT* result) -> HRESULT {
+                                if (auto state = weak.lock())
+                                  state->record(member, flags, parameters);
+                                if (member == u"Name") give(result, Variant::text(entry.name));
+                                if (member == u"Installed")
+                                  give(result, Variant::boolean(entry.installed));
+                                return S_OK;
+                              });
+  }
+
+  IDispatch* make_add_ins(const std::shared_ptr<State>& self) {
+    std::vector<ComPtr<IDispatch>> items;
+    for (const AddInEntry& entry : add_ins) {
+      ComPtr<IDispatch> item;
+      item.Attach(make_add_in(entry, self));
+      items.push_back(item);
+    }
+    std::weak_ptr<State> weak = self;
+    return new ScriptedObject({u"Count"},
+                              [weak, items](std::u16string_view member, WORD flags,
+                                            DISPPARAMS& parameters, VARIANT* result) -> HRESULT {
+                                if (auto state = weak.lock())
+                                  state->record(member, flags, parameters);
+                                if (member == u"Count") {
+                                  give(result, Variant::i4(std::int32_t(items.size())));
+                                  return S_OK;
+                                }
+                                give_object(result, new Enumerator(items), VT_UNKNOWN);
+                                return S_OK;
+                              });
+  }
+};
+
+ExcelStandIn::ExcelStandIn(std::vector<AddInEntry> add_ins) : state_(std::make_shared<State>()) {
+  state_->add_ins = std::move(add_ins);
+  std::weak_ptr<State> weak = state_;
+  state_->application.Attach(new ScriptedObject(
+      {u"DisplayAlerts", u"ScreenUpdating", u"AddIns", u"MacroOptions"},
+      [weak](std::u16string_view member, WORD flags, DISPPARAMS& parameters,
+             VARIANT* result) -> HRESULT {
+        auto state = weak.lock();
+        if (!state) return RPC_E_DISCONNECTED;
+        state->record(member, flags, parameters);
+        if (member == u"DisplayAlerts") {
+          return state->property(state->display_alerts, flags, parameters, result);
+        }
+        if (member == u"ScreenUpdating") {
+          return state->property(state->screen_updating, flags, parameters, result);
+        }
+        if (member == u"AddIns") {
+          give_object(result, state->make_add_ins(state), VT_DISPATCH);
+          return S_OK;
+        }
+        if (state->refuse_countdown > 0 && --state->refuse_countdown == 0) {
+          return DISP_E_EXCEPTION;
+        }
+        return S_OK;  // MacroOptions
+      }));
+}
+
+ExcelStandIn::~ExcelStandIn() {
+  revoke_running();
+  if (prog_id_registered_) RegDeleteTreeW(HKEY_CLASSES_ROOT, kHostProgId);
+}
+
+void ExcelStandIn::register_prog_id() {
+  wchar_t class_text[40] = {};
+  StringFromGUID2(kStandInClass, class_text, 40);
+  const std::wstring key = std::wstring(kHostProgId) + L"\\CLSID";
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, class_text,
+                  DWORD((lstrlenW(class_text) + 1) * sizeof(wchar_t)));
+  prog_id_registered_ = true;
+}
+
+void ExcelStandIn::register_running() {
+  if (running_cookie_ != 0) return;
+  RegisterActiveObject(state_->application.Get(), kStandInClass, ACTIVEOBJECT_STRONG,
+                       &running_cookie_);
+}
+
+void ExcelStandIn::revoke_running() {
+  if (running_cookie_ == 0) return;
+  RevokeActiveObject(running_cookie_, nullptr);
+  running_cookie_ = 0;
+}
+
+void ExcelStandIn::set_add_ins(std::vector<AddInEntry> add_ins) {
+  state_->add_ins = std::move(add_ins);
+}
+
+void ExcelStandIn::refuse_macro_options_call(int n) { state_->refuse_countdown = n; }
+
+const std::vector<HostCall>& ExcelStandIn::calls() const { return state_->calls; }
+void ExcelStandIn::clear_calls() { state_->calls.clear(); }
+bool ExcelStandIn::display_alerts() const { return state_->display_alerts; }
+bool ExcelStandIn::screen_updating() const { return state_->screen_updating; }
+
+}  // namespace kestrune::client

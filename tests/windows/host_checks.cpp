@@ -1,0 +1,316 @@
+// The host integration as it runs for real: the description run against a stand-in for the
+// running host, the help file's path after registration, and the About dialog.
+#include "host_checks.hpp"
+
+#include <array>
+#include <string>
+
+#include "automation/utf8.hpp"
+#include "excel_stand_in.hpp"
+#include "host/frm_about.hpp"
+#include "platform/win32/about_dialog.hpp"
+
+namespace kestrune::client {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::u16string_view kCategory = u"kestrune";
+
+struct Description {
+  std::u16string_view macro;
+  std::u16string_view text;
+};
+
+// The thirteen descriptions in the order they are sent; the last one's text also names the
+// maker's web address.
+const std::array<Description, 12> kDescriptions = {{
+    {u"'kestrune.xla'!krSEARCH", u"Extremely versatile and flexible text search."},
+    {u"'kestrune.xla'!krREPLACE", u"Extremely versatile and flexible text replacement."},
+    {u"'kestrune.xla'!krCOUNTINCELL",
+     u"Counts the occurrences of a given string in a worksheet cell, or within in any text "
+     u"string, allowing versatile and flexible criteria."},
+    {u"'kestrune.xla'!krGETWORD",
+     u"Returns the nth word in a string, with allowing versatile and flexible criteria for word "
+     u"separators."},
+    {u"'kestrune.xla'!krEXCLUDE", u"Excludes undesired characters from text."},
+    {u"'kestrune.xla'!krEXCLUDENOTNUM",
+     u"Excludes non-numeric and other undesired characters and/or digits from text."},
+    {u"'kestrune.xla'!krEXTRACT", u"Retrieves desired characters from text."},
+    {u"'kestrune.xla'!krEXTRACTNUM", u"Retrieves numeric and other desired characters from text."},
+    {u"'kestrune.xla'!krST", u"Returns the English ordinal indicator of a cardinal number."},
+    {u"'kestrune.xla'!krCONCATULA",
+     u"Evaluates a concatenated formula, or any other all-text formula in which the operator is "
+     u"text."},
+    {u"'kestrune.xla'!krTEST", u"Determines whether kestrune is working properly."},
+    {u"'kestrune.xla'!krVERSION", u"Returns the version number of kestrune."},
+}};
+constexpr std::u16string_view kInformationMacro = u"'kestrune.xla'!More_Information";
+
+std::u16string information_text() {
+  return u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
+         u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to " +
+         std::u16string(kMakerWebAddress) + u" and click on 'Function Reference'.";
+}
+
+bool is_put(const HostCall& call, std::u16string_view member, bool value) {
+  return call.member == member && (call.flags & DISPATCH_PROPERTYPUT) &&
+         call.arguments.size() == 1 && call.arguments[0] == Variant::boolean(value);
+}
+
+// A run has ended once repainting is switched back on.
+bool run_ended(const ExcelStandIn& host) {
+  return !host.calls().empty() && is_put(host.calls().back(), u"ScreenUpdating", true);
+}
+
+std::vector<HostCall> calls_named(const ExcelStandIn& host, std::u16string_view member) {
+  std::vector<HostCall> found;
+  for (const HostCall& call : host.calls()) {
+    if (call.member == member) found.push_back(call);
+  }
+  return found;
+}
+
+void check_description_call(const HostCall& call, std::u16string_view macro,
+                            std::u16string_view text, const std::string& label, Checks& checks) {
+  checks.expect(call.arguments.size() == 7, label + ": seven positional arguments");
+  if (call.arguments.size() != 7) return;
+  checks.expect(call.arguments[0] == Variant::text(std::u16string(macro)),
+                label + ": the macro " + utf8(macro));
+  checks.expect(call.arguments[1] == Variant::text(std::u16string(text)), label + ": its text");
+  bool left_out = true;
+  for (int i = 2; i <= 5; ++i) left_out = left_out && call.arguments[std::size_t(i)].is_missing();
+  checks.expect(left_out, label + ": arguments 3 to 6 left out");
+  checks.expect(call.arguments[6] == Variant::text(std::u16string(kCategory)),
+                label + ": the category kestrune");
+}
+
+// A whole run with the companion add-in installed: alerts and repainting off, the add-ins
+// walked to their end, thirteen descriptions in order, alerts and repainting on again.
+void check_full_run(const ExcelStandIn& host, std::size_t add_ins, const std::string& label,
+                    Checks& checks) {
+  const std::vector<HostCall>& calls = host.calls();
+  checks.expect(calls.size() >= 4 && is_put(calls[0], u"DisplayAlerts", false) &&
+                    is_put(calls[1], u"ScreenUpdating", false),
+                label + ": alerts, then repainting switched off first");
+  checks.expect(calls.size() >= 2 && is_put(calls[calls.size() - 2], u"DisplayAlerts", true) &&
+                    is_put(calls.back(), u"ScreenUpdating", true),
+                label + ": alerts, then repainting switched on last");
+  checks.expect(calls_named(host, u"Name").size() == add_ins,
+                label + ": every add-in's name is read");
+  const std::vector<HostCall> described = calls_named(host, u"MacroOptions");
+  checks.expect(described.size() == kDescriptions.size() + 1, label + ": thirteen descriptions");
+  for (std::size_t row = 0; row < described.size() && row < kDescriptions.size(); ++row) {
+    check_description_call(described[row], kDescriptions[row].macro, kDescriptions[row].text,
+                           label + ", row " + std::to_string(row + 1), checks);
+  }
+  if (described.size() == kDescriptions.size() + 1) {
+    check_description_call(described.back(), kInformationMacro, information_text(),
+                           label + ", row 13", checks);
+  }
+}
+
+void check_description_runs(Checks& checks) {
+  const std::vector<AddInEntry> add_ins = {
+      {u"ANALYS32.XLL", true}, {u"kestrune.xla", true}, {u"SOLVER.XLAM", false}};
+  ExcelStandIn host(add_ins);
+  host.register_prog_id();
+  host.register_running();
+
+  ComPtr<IDispatch> first = create_kestrune(checks);
+  checks.expect(host.calls().empty(), "creating the object calls nothing on the host at once");
+  checks.expect(pump_until([&] { return run_ended(host); }, 5s),
+                "the timer's tick gives the host the descriptions");
+  check_full_run(host, add_ins.size(), "first object", checks);
+  host.clear_calls();
+  pump_for(1200ms);
+  checks.expect(host.calls().empty(), "the timer is off after the run");
+
+  ComPtr<IDispatch> second = create_kestrune(checks);
+  checks.expect(pump_until([&] { return run_ended(host); }, 5s),
+                "a second object starts another run");
+  check_full_run(host, add_ins.size(), "second object", checks);
+
+  host.set_add_ins({{u"KESTRUNE.XLA", true}});
+  host.clear_calls();
+  ComPtr<IDispatch> other_case = create_kestrune(checks);
+  checks.expect(pump_until([&] { return run_ended(host); }, 5s), "a run with KESTRUNE.XLA ends");
+  checks.expect(calls_named(host, u"MacroOptions").empty(),
+                "an add-in named in another case gets no descriptions");
+
+  host.set_add_ins(add_ins);
+  host.refuse_macro_options_call(4);
+  host.clear_calls();
+  ComPtr<IDispatch> refused = create_kestrune(checks);
+  checks.expect(pump_until([&] { return run_ended(host); }, 5s),
+                "a run whose fourth description is refused ends");
+  checks.expect(calls_named(host, u"MacroOptions").size() == 4,
+                "the descriptions after the refused one are not sent");
+  checks.expect(host.display_alerts() && host.screen_updating(),
+                "alerts and repainting end up switched on");
+
+  host.revoke_running();
+  host.clear_calls();
+  ComPtr<IDispatch> early = create_kestrune(checks);
+  pump_for(1200ms);
+  checks.expect(host.calls().empty(), "no calls while no host runs");
+  host.register_running();
+  checks.expect(pump_until([&] { return run_ended(host); }, 5s),
+                "the timer keeps trying and finds the host once it runs");
+  check_full_run(host, add_ins.size(), "host found late", checks);
+}
+
+void check_help_file_path(IDispatch& object, const std::u16string& registered_folder,
+                          Checks& checks) {
+  const Invocation path = invoke(object, u"krHelpfilePath", {});
+  const std::u16string expected = registered_folder + u"\\kestrune.chm";
+  checks.expect(path.text() == expected,
+                "krHelpfilePath gives " + utf8(expected) + " (got " + utf8(path.text()) + ")");
+}
+
+std::wstring opened_record_file() {
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  return std::wstring(program) + L".opened.txt";
+}
+
+// While it lives, the shell opens https addresses with this program's "opened" mode, which
+// writes the address into a file, instead of with a browser.
+class LinkOpener {
+ public:
+  LinkOpener() {
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    DeleteFileW(opened_record_file().c_str());
+    DWORD size = sizeof previous_;
+    had_previous_ = RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr,
+                                 previous_, &size) == ERROR_SUCCESS;
+    set_command(L"\"" + std::wstring(program) + L"\" opened \"%1\"");
+  }
+  ~LinkOpener() {
+    if (had_previous_) set_command(previous_);
+    DeleteFileW(opened_record_file().c_str());
+  }
+  LinkOpener(const LinkOpener&) = delete;
+  LinkOpener& operator=(const LinkOpener&) = delete;
+
+  // The address the shell opened; empty until then.
+  std::u16string opened() const { return read_opened_record(); }
+
+ private:
+  static constexpr const wchar_t* kCommandKey = L"https\\shell\\open\\command";
+
+  void set_command(const std::wstring& command) {
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, REG_SZ, command.c_str(),
+                    DWORD((command.size() + 1) * sizeof(wchar_t)));
+  }
+
+  wchar_t previous_[1024] = {};
+  bool had_previous_ = false;
+};
+
+std::vector<HWND> about_dialogs() {
+  std::vector<HWND> found;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM list) -> BOOL {
+        wchar_t caption[64] = {};
+        GetWindowTextW(window, caption, 64);
+        if (IsWindowVisible(window) && lstrcmpW(caption, L"About kestrune") == 0) {
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::u16string control_text(HWND dialog, int id) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, id, text, 256);
+  return text_of(text);
+}
+
+void check_about_dialog(IDispatch& object, Checks& checks) {
+  namespace control = about_dialog_control;
+  checks.expect_hresult(invoke(object, u"krABOUT", {}).result, S_OK, "krABOUT returns at once");
+  checks.expect_hresult(invoke(object, u"krABOUT", {}).result, S_OK, "krABOUT again");
+  pump_for(100ms);
+  const std::vector<HWND> shown = about_dialogs();
+  checks.expect(shown.size() == 1, "two krABOUT calls show one dialog");
+  if (shown.size() != 1) return;
+  const HWND dialog = shown[0];
+  checks.expect(control_text(dialog, control::kHyperlink) == kMakerWebAddress,
+                "the link shows the maker's web address");
+  checks.expect(control_text(dialog, control::kOK) == u"OK", "the button is OK");
+  checks.expect(invoke(object, u"krVERSION", {}).text() == u"1.0",
+                "calls go on while the dialog is open");
+
+  // The pointing hand over the link: the cursor the dialog sets has the hand's hot spot.
+  const HWND link = GetDlgItem(dialog, control::kHyperlink);
+  SendMessageW(dialog, WM_SETCURSOR, WPARAM(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  ICONINFO cursor{};
+  const bool read = GetIconInfo(GetCursor(), &cursor);
+  checks.expect(read && !cursor.fIcon && cursor.xHotspot == 6 && cursor.yHotspot == 1,
+                "the link shows the hand cursor (hot spot 6, 1)");
+  if (cursor.hbmMask != nullptr) DeleteObject(cursor.hbmMask);
+  if (cursor.hbmColor != nullptr) DeleteObject(cursor.hbmColor);
+
+  {
+    LinkOpener opener;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kHyperlink, STN_CLICKED), LPARAM(link));
+    const bool opened = pump_until([&] { return !opener.opened().empty(); }, 10s);
+    checks.expect(opened && opener.opened() == kMakerWebAddress,
+                  "clicking the link asks the shell to open the maker's web address (got \"" +
+                      utf8(opener.opened()) + "\")");
+  }
+  checks.expect(IsWindow(dialog) && about_dialogs().size() == 1,
+                "clicking the link leaves the dialog open");
+
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kOK, BN_CLICKED),
+               LPARAM(GetDlgItem(dialog, control::kOK)));
+  pump_for(100ms);
+  checks.expect(!IsWindow(dialog) && about_dialogs().empty(), "OK closes the dialog");
+
+  invoke(object, u"krABOUT", {});
+  pump_for(100ms);
+  const std::vector<HWND> again = about_dialogs();
+  checks.expect(again.size() == 1, "krABOUT after OK shows a freshly loaded dialog");
+  if (again.size() == 1) {
+    SendMessageW(again[0], WM_CLOSE, 0, 0);
+    pump_for(100ms);
+    checks.expect(about_dialogs().empty(), "the close box closes it too");
+  }
+}
+
+}  // namespace
+
+void record_opened(const std::u16string& address) {
+  HANDLE file = CreateFileW(opened_record_file().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, address.data(), DWORD(address.size() * sizeof(char16_t)), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::u16string read_opened_record() {
+  HANDLE file = CreateFileW(opened_record_file().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  char16_t buffer[512] = {};
+  DWORD read = 0;
+  ReadFile(file, buffer, sizeof buffer - sizeof(char16_t), &read, nullptr);
+  CloseHandle(file);
+  return std::u16string(buffer, read / sizeof(char16_t));
+}
+
+void check_host_integration(const std::u16string& registered_folder, Checks& checks) {
+  check_description_runs(checks);
+  ComPtr<IDispatch> object = create_kestrune(checks);
+  if (!object) return;
+  check_help_file_path(*object.Get(), registered_folder, checks);
+  check_about_dialog(*object.Get(), checks);
+}
+
+}  // namespace kestrune::client
