@@ -180,7 +180,7 @@ class FakeHostObject final : public AutomationObject {
   void put(std::u16string_view member, const Variant& value) const override {
     host_->enter(name() + " put " + to_utf8(member) + " " + shown(value));
     const std::string key = lower(member);
-    if (kind_ != Kind::application || !value.is_boolean()) fail("type mismatch");
+    if (kind_ != Kind::application || !value.is_boolean()) fail(FailureKind::type_mismatch);
     if (key == "displayalerts") {
       host_->display_alerts = value.boolean_value();
     } else if (key == "screenupdating") {

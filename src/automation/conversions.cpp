@@ -177,7 +177,7 @@ Variant dereference(const Variant& value) {
   Variant current = value;
   for (int depth = 0; current.is_object(); ++depth) {
     if (depth == kMaxReferenceDepth || !current.object_value()) {
-      fail("object variable not set");
+      fail(FailureKind::object_not_set);
     }
     current = current.object_value()->Value();
   }
@@ -203,7 +203,7 @@ std::u16string to_text(const Variant& value) {
     case VariantType::object:
       return to_text(dereference(value));
     default:
-      fail("type mismatch: the value has no text form");
+      fail(FailureKind::type_mismatch, "the value has no text form");
   }
 }
 
@@ -223,11 +223,11 @@ double to_number(const Variant& value) {
       if (const auto number = parse_number(value.text_value(), decimal_separator())) {
         return *number;
       }
-      fail("type mismatch: the text is not a number");
+      fail(FailureKind::type_mismatch, "the text is not a number");
     case VariantType::object:
       return to_number(dereference(value));
     default:
-      fail("type mismatch: the value is not a number");
+      fail(FailureKind::type_mismatch, "the value is not a number");
   }
 }
 
@@ -246,11 +246,11 @@ bool to_truth(const Variant& value) {
       return value.numeric_value() != 0;
     case VariantType::text:
       if (const auto truth = parse_truth(value.text_value(), decimal_separator())) return *truth;
-      fail("type mismatch: the text is not a truth value");
+      fail(FailureKind::type_mismatch, "the text is not a truth value");
     case VariantType::object:
       return to_truth(dereference(value));
     default:
-      fail("type mismatch: the value is not a truth value");
+      fail(FailureKind::type_mismatch, "the value is not a truth value");
   }
 }
 
@@ -258,7 +258,7 @@ std::int32_t round_to_whole(double value) {
   const double rounded = std::nearbyint(value);  // the default mode rounds half to even
   if (!(rounded >= double(std::numeric_limits<std::int32_t>::min()) &&
         rounded <= double(std::numeric_limits<std::int32_t>::max()))) {
-    fail("overflow");
+    fail(FailureKind::overflow);
   }
   return std::int32_t(rounded);
 }

@@ -2,23 +2,43 @@
 //
 // A value that cannot be read, a pattern that does not compile, a budget that runs out: each is
 // a Failure, raised by fail() and caught exactly where a member's fallback says. It never crosses
-// the automation boundary as a C++ exception.
+// the automation boundary as a C++ exception; the automation server reports it by its kind,
+// which carries the platform's run-time error number.
 //
-//   if (!readable) fail("type mismatch");
-//   try { ... } catch (const Failure&) { result = fallback; }
+//   if (!readable) fail(FailureKind::type_mismatch, "the value has no text form");
+//   try { ... } catch (const Failure& failure) { result = fallback; }
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
 namespace kestrune {
 
-class Failure : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+// Numbered as the platform's run-time errors.
+enum class FailureKind : std::uint16_t {
+  invalid_call = 5,  // "invalid procedure call": also what a failure of no other kind reports
+  overflow = 6,
+  subscript = 9,
+  type_mismatch = 13,
+  object_not_set = 91,
+  object_required = 424,
 };
 
-// The single place that raises a Failure.
+class Failure : public std::runtime_error {
+ public:
+  Failure(FailureKind kind, const std::string& message)
+      : std::runtime_error(message), kind_(kind) {}
+  FailureKind kind() const { return kind_; }
+
+ private:
+  FailureKind kind_;
+};
+
+// The single place that raises a Failure. The message is the kind's words, then ": " and the
+// detail when there is one ("type mismatch: the text is not a number").
+[[noreturn]] void fail(FailureKind kind, const std::string& detail = "");
+// A failure of no particular kind, reported as an invalid procedure call, with this message.
 [[noreturn]] void fail(const std::string& message);
 
 }  // namespace kestrune

@@ -84,7 +84,7 @@ std::size_t Array::offset(std::int32_t row, std::int32_t column) const {
   const std::int64_t c = std::int64_t(column) - bounds_[1].lower;
   if (r < 0 || c < 0 || std::uint64_t(r) >= bounds_[0].count ||
       std::uint64_t(c) >= bounds_[1].count) {
-    fail("subscript out of range");
+    fail(FailureKind::subscript);
   }
   return std::size_t(r) * bounds_[1].count + std::size_t(c);
 }
@@ -101,7 +101,7 @@ Variant& Array::at(std::int32_t index) {
 const Variant& Array::at(std::int32_t index) const {
   if (bounds_.size() != 1) fail("the array does not have one dimension");
   const std::int64_t i = std::int64_t(index) - bounds_[0].lower;
-  if (i < 0 || std::uint64_t(i) >= bounds_[0].count) fail("subscript out of range");
+  if (i < 0 || std::uint64_t(i) >= bounds_[0].count) fail(FailureKind::subscript);
   return elements_[std::size_t(i)];
 }
 

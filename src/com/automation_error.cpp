@@ -17,29 +17,8 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The run-time error numbers of the failures the core raises, by the start of their message.
-struct ErrorNumber {
-  std::string_view message_start;
-  WORD number;
-};
-constexpr ErrorNumber kErrorNumbers[] = {
-    {"invalid procedure call", 5},   {"overflow", 6},
-    {"subscript out of range", 9},   {"type mismatch", 13},
-    {"object variable not set", 91}, {"object required", 424},
-};
-constexpr WORD kInvalidProcedureCall = 5;
-
-HRESULT run_time_error(WORD number) {
-  return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number);
-}
-
-HRESULT failure_code(std::string_view message) {
-  for (const ErrorNumber& known : kErrorNumbers) {
-    if (message.substr(0, known.message_start.size()) == known.message_start) {
-      return run_time_error(known.number);
-    }
-  }
-  return run_time_error(kInvalidProcedureCall);
+HRESULT run_time_error(FailureKind kind) {
+  return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<WORD>(kind));
 }
 
 struct Report {
@@ -52,7 +31,7 @@ Report classify_current_exception() noexcept {
     try {
       throw;
     } catch (const Failure& failure) {
-      return {failure_code(failure.what()), from_utf8(failure.what())};
+      return {run_time_error(failure.kind()), from_utf8(failure.what())};
     } catch (const std::bad_alloc&) {
       return {E_OUTOFMEMORY, u"out of memory"};
     } catch (const std::exception& other) {

@@ -57,7 +57,7 @@ class ArgumentBlock {
 }  // namespace
 
 DispatchObject::DispatchObject(ComPtr<IDispatch> object) : object_(std::move(object)) {
-  if (!object_) fail("object variable not set");
+  if (!object_) fail(FailureKind::object_not_set);
 }
 
 DISPID DispatchObject::member_id(std::u16string_view member) const {

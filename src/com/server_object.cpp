@@ -57,7 +57,7 @@ class Parameter {
 Variant run_member(clsKestrune& object, const MemberInfo& member,
                    std::span<const Parameter> parameters) {
   if (member.parameters.size() != parameters.size()) {
-    fail("invalid procedure call: " + std::string(member.name) + " takes " +
+    fail(FailureKind::invalid_call, "" + std::string(member.name) + " takes " +
          std::to_string(member.parameters.size()) + " arguments");
   }
   std::vector<Variant> arguments;

@@ -57,7 +57,7 @@ Variant from_object(IUnknown* object) {
   if (object == nullptr) return Variant::object(nullptr);  // Nothing
   ComPtr<IDispatch> dispatch;
   if (FAILED(object->QueryInterface(IID_PPV_ARGS(&dispatch)))) {
-    fail("type mismatch: the object cannot be called by name");
+    fail(FailureKind::type_mismatch, "the object cannot be called by name");
   }
   return Variant::object(std::make_shared<DispatchObject>(std::move(dispatch)));
 }
@@ -116,7 +116,7 @@ Variant element_value(const void* element, VARTYPE type, UINT size) {
   if (type == VT_VARIANT) return from_VARIANT(*static_cast<const VARIANT*>(element));
   VARIANT view;
   VariantInit(&view);
-  if (size > sizeof(V_I8(&view))) fail("type mismatch: the array's elements cannot be read");
+  if (size > sizeof(V_I8(&view))) fail(FailureKind::type_mismatch, "the array's elements cannot be read");
   std::memcpy(&V_I8(&view), element, size);
   V_VT(&view) = type;
   return from_VARIANT(view);
@@ -185,7 +185,7 @@ void fill_VARIANT(const Variant& value, VARIANT& target) {
     case VariantType::variant:
       break;
   }
-  fail("type mismatch: the value has no automation form");
+  fail(FailureKind::type_mismatch, "the value has no automation form");
 }
 
 // A new SAFEARRAY that is destroyed unless it is handed over.
@@ -323,7 +323,7 @@ Variant from_VARIANT(const VARIANT& value) {
     case VT_UINT:
       return other_number(value);
     default:
-      fail("type mismatch: the argument's type is not supported");
+      fail(FailureKind::type_mismatch, "the argument's type is not supported");
   }
 }
 

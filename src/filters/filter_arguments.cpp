@@ -21,7 +21,7 @@ void offer(std::u16string text, FilterArguments& split) {
 void offer_range(const Array& range, FilterArguments& split) {
   if (range.dimensions() != kRangeDimensions) fail("an array argument must be a range of cells");
   if (range.element_type() != VariantType::variant) {
-    fail("type mismatch: an array argument must hold Variants");
+    fail(FailureKind::type_mismatch, "an array argument must hold Variants");
   }
   for (const Variant& cell : range.elements()) offer(to_text(cell), split);
 }

@@ -5,9 +5,9 @@
 namespace kestrune {
 
 std::shared_ptr<const AutomationObject> as_automation_object(const Variant& value) {
-  if (!value.is_object()) fail("object required");
+  if (!value.is_object()) fail(FailureKind::object_required);
   auto object = std::dynamic_pointer_cast<const AutomationObject>(value.object_value());
-  if (!object) fail("object required");
+  if (!object) fail(FailureKind::object_required);
   return object;
 }
 

@@ -15,20 +15,20 @@ namespace {
 std::u16string mid(std::u16string_view text, double start, double count) {
   const std::int32_t from = round_to_whole(start);
   const std::int32_t length = round_to_whole(count);
-  if (from < 1 || length < 0) fail("invalid procedure call");
+  if (from < 1 || length < 0) fail(FailureKind::invalid_call);
   if (std::size_t(from) > text.size()) return u"";
   return std::u16string(text.substr(std::size_t(from) - 1, std::size_t(length)));
 }
 
 std::u16string left(std::u16string_view text, double count) {
   const std::int32_t length = round_to_whole(count);
-  if (length < 0) fail("invalid procedure call");
+  if (length < 0) fail(FailureKind::invalid_call);
   return std::u16string(text.substr(0, std::size_t(length)));
 }
 
 std::u16string right(std::u16string_view text, double count) {
   const std::int32_t length = round_to_whole(count);
-  if (length < 0) fail("invalid procedure call");
+  if (length < 0) fail(FailureKind::invalid_call);
   if (std::size_t(length) >= text.size()) return std::u16string(text);
   return std::u16string(text.substr(text.size() - std::size_t(length)));
 }
@@ -38,10 +38,10 @@ class MatchFigures {
  public:
   explicit MatchFigures(const SearchSubject& subject) : s_(subject) {}
 
-  std::size_t count() const { return s_.matches.size(); }
+  std::size_t count() const { return s_.matches.Count(); }
   double length_of_text() const { return double(s_.text.size()); }
-  double start(std::size_t k) const { return double(match(k).position); }             // S_k
-  double length(std::size_t k) const { return double(match(k).length); }              // N_k
+  double start(std::size_t k) const { return double(match(k).FirstIndex) + 1; }       // S_k
+  double length(std::size_t k) const { return double(match(k).Length); }              // N_k
   double window_start(std::size_t k) const { return start(k) + s_.position_offset; }  // P_k
   double window_length(std::size_t k) const { return length(k) + s_.length_offset; }  // W_k
 
@@ -79,7 +79,7 @@ class MatchFigures {
   }
 
  private:
-  const MatchSpan& match(std::size_t k) const { return s_.matches[k - 1]; }
+  const Match& match(std::size_t k) const { return s_.matches.Item(k - 1); }
   const SearchSubject& s_;
 };
 

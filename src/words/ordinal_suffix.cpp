@@ -21,7 +21,7 @@ bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 // By the last digit, unless the character before it is "1" (11 to 19, 111, 1012...).
 std::u16string_view ordinal_indicator(std::u16string_view number_text) {
   if (number_text.empty() || !is_digit(number_text.back())) {
-    fail("type mismatch: the text does not end in a digit");
+    fail(FailureKind::type_mismatch, "the text does not end in a digit");
   }
   const bool teen = number_text.size() >= 2 && number_text[number_text.size() - 2] == u'1';
   if (teen) return kOtherIndicator;

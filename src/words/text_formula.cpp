@@ -71,7 +71,7 @@ std::u16string formula_part(const std::u16string& formula, double code) {
 double operand(const std::u16string& formula, double code) {
   const std::optional<double> number =
       parse_number(formula_part(formula, code), decimal_separator());
-  if (!number) fail("type mismatch: the operand is not a number");
+  if (!number) fail(FailureKind::type_mismatch, "the operand is not a number");
   return *number;
 }
 
@@ -80,7 +80,7 @@ double operand(const std::u16string& formula, double code) {
 // operands are always finite, so a result that is not finite is such a power.
 double power(double base, double exponent) {
   const double value = std::pow(base, exponent);
-  if (!std::isfinite(value)) fail("invalid procedure call: the power has no value");
+  if (!std::isfinite(value)) fail(FailureKind::invalid_call, "the power has no value");
   return value;
 }
 
