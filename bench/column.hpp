@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -26,33 +27,38 @@ class Lcg {
   std::uint64_t state_;
 };
 
-inline std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+// Joins pieces by appending (one buffer, no temporaries).
+inline std::u16string join(std::initializer_list<std::string> pieces) {
+  std::u16string cell;
+  for (const std::string& piece : pieces) cell.append(piece.begin(), piece.end());
+  return cell;
+}
 
 inline std::u16string make_cell(Lcg& random) {
   static const char* first[] = {"Anna", "Ben", "Chloe", "David", "Emma", "Farid", "Grace", "Hugo"};
-  static const char* last[] = {"Smith", "Müller", "Garcia", "Nguyen", "Okafor", "Rossi"};
-  static const char* streets[] = {"Main St", "Elm Road", "Rue de la Paix", "Hauptstraße"};
-  static const char* words[] = {"the",  "quick", "brown", "fox",     "jumps",   "over",
-                                "lazy", "dog",   "order", "shipped", "invoice", "paid"};
+  static const char* last[] = {"Smith", "Mueller", "Garcia", "Nguyen", "Okafor", "Rossi"};
+  static const char* streets[] = {"Main St", "Elm Road", "Rue de la Paix", "Hauptstrasse"};
+  static const char* words[] = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog",
+                                "order", "shipped", "invoice", "paid"};
   const auto n = [&](std::size_t limit) { return std::to_string(random.below(limit)); };
   switch (random.below(6)) {
     case 0:
-      return widen(std::string(first[random.below(8)]) + " " + last[random.below(6)]);
+      return join({first[random.below(8)], " ", last[random.below(6)]});
     case 1:
-      return widen(n(999) + " " + streets[random.below(4)] + ", " + n(99999));
+      return join({n(999), " ", streets[random.below(4)], ", ", n(99999)});
     case 2:
-      return widen("SKU-" + n(10000) + "-" + char('A' + random.below(26)) + n(10));
+      return join({"SKU-", n(10000), "-", std::string(1, char('A' + random.below(26))), n(10)});
     case 3:
-      return widen(n(10000) + (random.below(2) ? "." : ",") + n(100) + " EUR");
+      return join({n(10000), random.below(2) ? "." : ",", n(100), " EUR"});
     case 4:
-      return widen("2026-" + n(12) + "-" + n(28) + " order " + n(100000));
+      return join({"2026-", n(12), "-", n(28), " order ", n(100000)});
     default: {
-      std::string sentence;
+      std::u16string sentence;
       const std::size_t count = 3 + random.below(6);
       for (std::size_t i = 0; i < count; ++i) {
-        sentence += (i ? " " : "") + std::string(words[random.below(12)]);
+        sentence += join({i ? " " : "", words[random.below(12)]});
       }
-      return widen(sentence);
+      return sentence;
     }
   }
 }

@@ -4,21 +4,15 @@
 
 #include <cstddef>
 #include <string_view>
-#include <vector>
 
+#include "automation/regexp.hpp"
 #include "automation/variant.hpp"
 
 namespace kestrune {
 
-// One match in the working text: 1-based position and length.
-struct MatchSpan {
-  std::size_t position;
-  std::size_t length;
-};
-
 struct SearchSubject {
   std::u16string_view text;        // the working text (reversed when searching from the right)
-  std::vector<MatchSpan> matches;  // left to right in `text`; at least one
+  const MatchCollection& matches;  // left to right in `text`; at least one
   double position_offset = 0;      // added to each match's start
   double length_offset = 0;        // added to each match's length
   bool from_right = false;         // text answers read in the order of the given text

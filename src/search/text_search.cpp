@@ -1,5 +1,6 @@
 #include "search/text_search.hpp"
 
+#include <cmath>
 #include <exception>
 #include <optional>
 
@@ -16,9 +17,22 @@ void default_if_missing(Variant& argument, Variant value) {
   if (argument.is_missing()) argument = std::move(value);
 }
 
-// Fills the omitted arguments in slot order; not_found_return defaults to FALSE for the one
-// result code whose answers are truth values in lists.
-void fill_defaults(const TextSearchArguments& a) {
+// The result code return_type selects: the codes compare by equality with the value as passed,
+// so 1.5 or 0 select none and a null equals none; a text that is not a number is a Failure.
+std::optional<int> selected_code(const Variant& return_type) {
+  if (return_type.is_null() || (return_type.is_object() && dereference(return_type).is_null())) {
+    return std::nullopt;
+  }
+  const double value = to_number(return_type);
+  const bool known = value == return_code::kPatternQuery ||
+                     (value >= return_code::kFirst && value <= return_code::kLast);
+  if (!known || value != std::floor(value)) return std::nullopt;
+  return int(value);
+}
+
+// Fills the omitted arguments in slot order and answers the selected result code.
+// A missing not_found_return becomes "#VALUE!", or FALSE under result code 20.
+std::optional<int> fill_defaults(const TextSearchArguments& a) {
   default_if_missing(a.case_sensitive, Variant::boolean(true));
   default_if_missing(a.return_type, Variant::number(return_code::kFirst));
   default_if_missing(a.find_before_text, Variant::text(u""));
@@ -26,22 +40,15 @@ void fill_defaults(const TextSearchArguments& a) {
   default_if_missing(a.return_position_offset, Variant::number(0));
   default_if_missing(a.return_length_offset, Variant::number(0));
   default_if_missing(a.search_from_right, Variant::boolean(false));
-  if (a.not_found_return.is_missing()) {
+  const bool not_found_defaulted = a.not_found_return.is_missing();
+  if (not_found_defaulted) {
     a.not_found_return = Variant::text(std::u16string(mdl_Constants::value_error_text));
-    if (equals_number(a.return_type, return_code::kTruthFalseDefault)) {
-      a.not_found_return = Variant::boolean(false);
-    }
   }
-}
-
-// The result code return_type selects, if any: the codes compare by equality with the value as
-// passed, so 1.5 or 0 select none, and a text that is not a number is a Failure.
-std::optional<int> selected_code(const Variant& return_type) {
-  if (equals_number(return_type, return_code::kPatternQuery)) return return_code::kPatternQuery;
-  for (int code = return_code::kFirst; code <= return_code::kLast; ++code) {
-    if (equals_number(return_type, code)) return code;
+  const std::optional<int> code = selected_code(a.return_type);
+  if (not_found_defaulted && code == return_code::kTruthFalseDefault) {
+    a.not_found_return = Variant::boolean(false);
   }
-  return std::nullopt;
+  return code;
 }
 
 // The platform's Not of replace_all, read as a truth value: only TRUE, or a number that rounds
@@ -79,33 +86,28 @@ Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingT
   return Variant::text(std::move(replaced));
 }
 
-Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts) {
-  const std::optional<int> code = selected_code(a.return_type);
-  if (!code) return a.not_found_return;
-  SearchSubject subject;
-  subject.text = texts.subject;
-  subject.position_offset = to_number(a.return_position_offset);
-  subject.length_offset = to_number(a.return_length_offset);
-  subject.from_right = texts.from_right;
+Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts,
+                           int code) {
   // The other matches cannot change a first-match answer: do not look for them.
-  re.Global = !needs_first_match_only(*code);
-  for (const Match& match : re.Execute(texts.subject)) {
-    subject.matches.push_back({match.FirstIndex + 1, match.Length});
-  }
-  return search_result(*code, subject);
+  re.Global = !needs_first_match_only(code);
+  const MatchCollection matches = re.Execute(texts.subject);
+  const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
+                              to_number(a.return_length_offset), texts.from_right};
+  return search_result(code, subject);
 }
 
 Variant search_or_replace(const TextSearchArguments& a) {
-  fill_defaults(a);
+  const std::optional<int> code = fill_defaults(a);
   const WorkingTexts texts = read_working_texts(a);
   RegExp re;
   re.IgnoreCase = !to_truth(a.case_sensitive);
-  if (equals_number(a.return_type, return_code::kPatternQuery)) return Variant::text(texts.pattern);
+  if (code == return_code::kPatternQuery) return Variant::text(texts.pattern);
   re.Pattern = texts.pattern;
   re.Global = true;
   if (!re.Test(texts.subject)) return a.not_found_return;
   if (!a.replace_text.is_missing()) return replace_matches(a, re, texts);
-  return answer_result_code(a, re, texts);
+  if (!code) return a.not_found_return;
+  return answer_result_code(a, re, texts, *code);
 }
 
 }  // namespace
