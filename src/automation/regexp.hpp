@@ -19,10 +19,17 @@
 // when the call exceeds its budget: every call ends in bounded time and memory, whatever the
 // pattern and text (up to 32,767 units runs well within a second).
 //
-// Known difference from ECMAScript, accepted: ECMAScript resets the captures of a repeated
-// group at each pass; this engine keeps the captures of earlier passes, so `(z)((a+)?(b+)?(c))*`
-// on "zaacbbbcac" reports group 3 as "a" where ECMAScript reports it unset. It shows only in
-// replacement texts that name such groups.
+// Known differences from ECMAScript, accepted:
+//   - ECMAScript resets the captures of a repeated group at each pass; this engine keeps the
+//     captures of earlier passes, so `(z)((a+)?(b+)?(c))*` on "zaacbbbcac" reports group 4 as
+//     "bbb" where ECMAScript reports it unset. It shows in replacement texts that name such
+//     groups and in back-references to them; also, a capturing group repeated at least once
+//     whose first pass matches nothing repeats no further.
+//   - Case-insensitive back-references use Unicode case folding, which also pairs the Kelvin
+//     sign with k, long s with s, capital sharp s with sharp s, the Angstrom sign with a-ring and
+//     the Ohm sign with omega.
+//   - Look-behinds must have a fixed length in each alternative.
+//   - Patterns that PCRE2 compiles to more than 64 Ki units (huge repeated groups) fail.
 #pragma once
 
 #include <cstddef>
@@ -35,7 +42,8 @@ namespace kestrune {
 
 namespace regexp_internal {
 class CompiledPattern;
-}
+class RememberedMatches;
+}  // namespace regexp_internal
 
 // One match: where it starts in the searched text (counted from 0), how long it is, and its
 // text. Value views the text passed to Execute: keep that text alive while matches are read.
@@ -81,6 +89,8 @@ class RegExp {
   const regexp_internal::CompiledPattern& compiled();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
+  // The last matches found, so that Test, Execute and Replace on one text search it once.
+  std::unique_ptr<regexp_internal::RememberedMatches> remembered_;
 };
 
 }  // namespace kestrune

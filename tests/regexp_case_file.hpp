@@ -1,0 +1,189 @@
+// Reading the regular-expression case files that tools/regex_oracle/oracle.mjs writes with Node
+// (format: tools/regex_oracle/case_format.mjs), and running a case on this engine to give its
+// outcome in the same form. Used by regexp_test (the conformance table) and by
+// tools/regexp_agreement (random batches).
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "automation/failure.hpp"
+#include "automation/regexp.hpp"
+#include "automation/regexp/compiled_pattern.hpp"
+#include "automation/regexp/match_loop.hpp"
+
+namespace kestrune::regexp_cases {
+
+constexpr std::string_view kKnownDifference = "known-difference";
+
+struct Outcome {
+  std::string matches;  // "error", "none" or the spans of every match, as in the case file
+  std::u16string replaced;
+};
+
+struct Case {
+  std::size_t line = 0;
+  std::string category;
+  std::u16string pattern;
+  bool ignore_case = false;
+  bool global = false;
+  std::u16string subject;
+  std::u16string replacement;
+  Outcome node;
+  Outcome engine;  // what this engine is expected to give: Node's, unless a known difference
+  bool known_difference() const { return category.rfind(kKnownDifference, 0) == 0; }
+};
+
+inline int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  throw std::runtime_error("bad hex digit");
+}
+
+inline std::u16string unescape(std::string_view text) {
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      out += char16_t(static_cast<unsigned char>(text[i]));
+      continue;
+    }
+    const char e = text.at(++i);
+    if (e == 'n') {
+      out += u'\n';
+    } else if (e == 'r') {
+      out += u'\r';
+    } else if (e == 't') {
+      out += u'\t';
+    } else if (e == 'u') {
+      char16_t unit = 0;
+      for (int k = 0; k < 4; ++k) unit = char16_t(unit * 16 + hex_digit(text.at(++i)));
+      out += unit;
+    } else {
+      out += char16_t(e);
+    }
+  }
+  return out;
+}
+
+inline std::string escape(std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char16_t c : text) {
+    if (c == u'\\') {
+      out += "\\\\";
+    } else if (c == u'\t') {
+      out += "\\t";
+    } else if (c == u'\n') {
+      out += "\\n";
+    } else if (c == u'\r') {
+      out += "\\r";
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += char(c);
+    } else {
+      out += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+    }
+  }
+  return out;
+}
+
+inline std::vector<std::string> split(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::string field;
+  std::istringstream in(line);
+  while (std::getline(in, field, separator)) fields.push_back(field);
+  if (!line.empty() && line.back() == separator) fields.emplace_back();
+  return fields;
+}
+
+inline std::vector<Case> read_case_file(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw std::runtime_error("cannot open " + path);
+  std::vector<Case> cases;
+  std::string line;
+  for (std::size_t number = 1; std::getline(in, line); ++number) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> f = split(line, '\t');
+    if (f.size() != 7 && f.size() != 9) {
+      throw std::runtime_error(path + ":" + std::to_string(number) + ": wrong field count");
+    }
+    Case c;
+    c.line = number;
+    c.category = f[0];
+    c.pattern = unescape(f[1]);
+    c.ignore_case = f[2].find('i') != std::string::npos;
+    c.global = f[2].find('g') != std::string::npos;
+    c.subject = unescape(f[3]);
+    c.replacement = unescape(f[4]);
+    c.node = {f[5], unescape(f[6])};
+    c.engine = f.size() == 9 ? Outcome{f[7], unescape(f[8])} : c.node;
+    cases.push_back(std::move(c));
+  }
+  return cases;
+}
+
+inline std::string encode_span(std::size_t start, std::size_t end) {
+  if (start == regexp_internal::kUnset) return "-";
+  return std::to_string(start) + ":" + std::to_string(end);
+}
+
+// The group spans of every match, from the service's own loop; the whole-match positions are
+// checked against what the public Execute reports.
+inline std::string encode_matches(const Case& c, const MatchCollection& executed) {
+  using namespace regexp_internal;
+  const CompiledPattern pattern(c.pattern, c.ignore_case);
+  StepBudget budget;
+  MatchList list(pattern.group_count());
+  collect_matches(pattern, c.subject, 0, c.global ? SIZE_MAX : 1, budget, list);
+  if (list.size() != executed.Count()) return "execute-count-differs";
+  if (list.empty()) return "none";
+  std::string out;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const Match& m = executed.Item(i);
+    if (m.FirstIndex != list.start(i) || m.FirstIndex + m.Length != list.end(i) ||
+        m.Value != std::u16string_view(c.subject).substr(m.FirstIndex, m.Length)) {
+      return "execute-differs";
+    }
+    if (i) out += ';';
+    for (std::uint32_t g = 0; g <= pattern.group_count(); ++g) {
+      if (g) out += ',';
+      out += encode_span(list.spans(i)[2 * g], list.spans(i)[2 * g + 1]);
+    }
+  }
+  return out;
+}
+
+// This engine's outcome, through the calls the worksheet functions make: Test, Execute, Replace.
+inline Outcome run_case(const Case& c) {
+  try {
+    RegExp re;
+    re.Pattern = c.pattern;
+    re.IgnoreCase = c.ignore_case;
+    re.Global = c.global;
+    const bool tested = re.Test(c.subject);
+    const MatchCollection executed = re.Execute(c.subject);
+    Outcome outcome{encode_matches(c, executed), re.Replace(c.subject, c.replacement)};
+    if (tested != (executed.Count() > 0)) outcome.matches = "test-differs";
+    return outcome;
+  } catch (const Failure&) {
+    return {"error", u"-"};
+  }
+}
+
+// Only where the matches are: group 0 of each.
+inline std::string positions_only(const std::string& matches) {
+  std::string out;
+  for (const std::string& match : split(matches, ';')) {
+    if (!out.empty()) out += ';';
+    out += match.substr(0, match.find(','));
+  }
+  return out;
+}
+
+}  // namespace kestrune::regexp_cases
