@@ -1,6 +1,7 @@
 #include "cli/call_parser.hpp"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "automation/conversions.hpp"
@@ -34,10 +35,25 @@ bool is_name_character(char16_t c) {
 }
 char16_t upper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
 
+// The column an upper-case word of letters names (0 for A, 26 for AA), or nothing. Column
+// names have at most three letters (XFD), so they never collide with the keywords.
+std::optional<std::size_t> column_named(std::string_view word) {
+  constexpr std::size_t kLetters = 26;
+  std::size_t number = 0;  // bijective base 26: A is 1, Z is 26, AA is 27
+  for (const char c : word) {
+    if (c < 'A' || c > 'Z') return std::nullopt;
+    number = number * kLetters + std::size_t(c - 'A' + 1);
+    if (number > kMaxColumns) return std::nullopt;
+  }
+  if (number == 0) return std::nullopt;
+  return number - 1;
+}
+
 // A recursive-descent reader over one line; the first error stops it.
 class Reader {
  public:
-  explicit Reader(std::u16string_view text) : text_(text) {}
+  explicit Reader(std::u16string_view text, ColumnNames column_names = ColumnNames::refused)
+      : text_(text), column_names_(column_names) {}
 
   ParsedCall call() {
     ParsedCall call;
@@ -48,7 +64,7 @@ class Reader {
     call.name = to_utf8(text_.substr(start, pos_ - start));
     skip_spaces();
     if (!take(u'(')) return with_error(std::move(call), "expected \"(\" after the member name");
-    call.arguments = argument_list(u')', 0);
+    call.arguments = argument_list(u')', call.columns);
     if (error_.empty()) {
       skip_spaces();
       if (pos_ != text_.size()) error_ = "unexpected text after the call";
@@ -94,21 +110,45 @@ class Reader {
     return pos_ < text_.size() && text_[pos_] == c;
   }
 
-  // Arguments up to `close`; an empty slot is an omitted argument.
-  std::vector<Variant> argument_list(char16_t close, int depth) {
+  // Arguments up to `close`; an empty slot is an omitted argument, a column name (where they
+  // are accepted) a column reference waiting for its cell.
+  std::vector<Variant> argument_list(char16_t close, std::vector<ColumnReference>& columns) {
     std::vector<Variant> arguments;
     if (take(close)) return arguments;
     while (error_.empty()) {
       if (at(u',') || at(close)) {
         arguments.push_back(Variant::missing());
+      } else if (const auto column = column_argument(close)) {
+        columns.push_back({arguments.size(), *column});
+        arguments.emplace_back();
       } else {
-        arguments.push_back(value(depth));
+        arguments.push_back(value(0));
       }
       if (take(u',')) continue;
       if (!take(close)) fail_at("expected \",\" or \")\"");
       break;
     }
     return arguments;
+  }
+
+  // A column name that is a whole argument (followed by "," or `close`); nothing, and the
+  // position unchanged, otherwise.
+  std::optional<std::size_t> column_argument(char16_t close) {
+    if (column_names_ != ColumnNames::accepted) return std::nullopt;
+    const std::size_t start = pos_;
+    const std::optional<std::size_t> column = column_named(upper_word());
+    if (column && (at(u',') || at(close))) return column;
+    pos_ = start;
+    return std::nullopt;
+  }
+
+  // The word of name characters at the position, upper-cased; the position moves past it.
+  std::string upper_word() {
+    std::string word;
+    while (pos_ < text_.size() && is_name_character(text_[pos_])) {
+      word.push_back(char(upper(text_[pos_++])));
+    }
+    return word;
   }
 
   Variant value(int depth) {
@@ -176,9 +216,7 @@ class Reader {
   // A keyword in any letter case: TRUE, FALSE, EMPTY, NULL or CELL( v ).
   Variant keyword(int depth) {
     const std::size_t start = pos_;
-    while (pos_ < text_.size() && is_name_character(text_[pos_])) ++pos_;
-    std::string word;
-    for (std::size_t i = start; i < pos_; ++i) word.push_back(char(upper(text_[i])));
+    const std::string word = upper_word();
     if (word == "TRUE") return Variant::boolean(true);
     if (word == "FALSE") return Variant::boolean(false);
     if (word == "EMPTY") return Variant();
@@ -189,7 +227,11 @@ class Reader {
       return Variant::object(std::make_shared<ValueObject>(std::move(inner)));
     }
     pos_ = start;
-    fail_at("expected a value");
+    if (column_names_ == ColumnNames::accepted && column_named(word)) {
+      fail_at("a column name stands only as an argument of its own");
+    } else {
+      fail_at("expected a value");
+    }
     return Variant();
   }
 
@@ -231,13 +273,16 @@ class Reader {
   }
 
   std::u16string_view text_;
+  ColumnNames column_names_;
   std::size_t pos_ = 0;
   std::string error_;
 };
 
 }  // namespace
 
-ParsedCall parse_call(std::u16string_view line) { return Reader(line).call(); }
+ParsedCall parse_call(std::u16string_view line, ColumnNames column_names) {
+  return Reader(line, column_names).call();
+}
 
 Variant parse_value(std::u16string_view text, std::string& error) {
   Reader reader(text);

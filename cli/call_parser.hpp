@@ -8,8 +8,15 @@
 //
 //   ParsedCall call = parse_call(u"krSEARCH(\"a-b-c\", \"-\", , 3)");
 //   if (call.error.empty()) use(call.name, call.arguments);
+//
+// A formula filled down a table may also name a column by its letters (A, B, ..., Z, AA, ...,
+// XFD, in any case) as an argument of its own; the call then records where each stands:
+//
+//   ParsedCall formula = parse_call(u"krGETWORD(B, 2)", ColumnNames::accepted);
+//   // formula.columns: {argument 0, column 1}; formula.arguments[0] waits for the cell
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,13 +25,27 @@
 
 namespace kestrune::cli {
 
-struct ParsedCall {
-  std::string name;                // as written
-  std::vector<Variant> arguments;  // an omitted argument is the missing-argument marker
-  std::string error;               // empty when the call was read
+// A column name standing as an argument: the argument it fills and the column (0 for A).
+struct ColumnReference {
+  std::size_t argument;
+  std::size_t column;
 };
 
-ParsedCall parse_call(std::u16string_view line);
+struct ParsedCall {
+  std::string name;                      // as written
+  std::vector<Variant> arguments;        // an omitted argument is the missing-argument marker; the
+                                         // slot of a column reference holds an empty value
+  std::vector<ColumnReference> columns;  // in argument order
+  std::string error;                     // empty when the call was read
+};
+
+// Whether bare column names are read as column references or refused as unknown words.
+enum class ColumnNames { refused, accepted };
+
+// The most columns a worksheet has (A to XFD): longer letter runs are no column names.
+inline constexpr std::size_t kMaxColumns = 16384;
+
+ParsedCall parse_call(std::u16string_view line, ColumnNames column_names = ColumnNames::refused);
 
 // Reads one argument value (as in a call, without the surrounding call); for callers that
 // take values written in the call syntax elsewhere. Sets `error` when it is not a value.

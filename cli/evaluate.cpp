@@ -1,8 +1,7 @@
 #include "cli/evaluate.hpp"
 
 #include <exception>
-
-#include "automation/dispatch_table.hpp"
+#include <span>
 
 namespace kestrune::cli {
 namespace {
@@ -35,25 +34,47 @@ std::string arity_message(const MemberInfo& member) {
 
 }  // namespace
 
-Outcome evaluate(clsKestrune& object, ParsedCall call) {
-  if (!call.error.empty()) return syntax(call.error);
+const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
+  if (!call.error.empty()) {
+    error = call.error;
+    return nullptr;
+  }
   const MemberInfo* member = find_member(call.name);
-  if (member == nullptr) return syntax("no member named " + call.name);
-
-  std::vector<Variant> arguments = std::move(call.arguments);
-  if (takes_argument_list(*member)) arguments = {gathered(std::move(arguments))};
-  if (arguments.size() > member->parameters.size()) return syntax(arity_message(*member));
-  arguments.resize(member->parameters.size(), Variant::missing());
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    if (!member->parameters[i].optional && arguments[i].is_missing()) {
-      return syntax(arity_message(*member));
+  if (member == nullptr) {
+    error = "no member named " + call.name;
+    return nullptr;
+  }
+  // A list member's one parameter is the gathered array, which is never missing.
+  if (takes_argument_list(*member)) return member;
+  const std::span<const ParameterInfo> parameters = member->parameters;
+  if (call.arguments.size() > parameters.size()) {
+    error = arity_message(*member);
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    if (!parameters[i].optional && (i >= call.arguments.size() || call.arguments[i].is_missing())) {
+      error = arity_message(*member);
+      return nullptr;
     }
   }
+  return member;
+}
+
+Outcome call_member(clsKestrune& object, const MemberInfo& member, std::vector<Variant> arguments) {
+  if (takes_argument_list(member)) arguments = {gathered(std::move(arguments))};
+  arguments.resize(member.parameters.size(), Variant::missing());
   try {
-    return {Outcome::Kind::answered, member->invoke(object, arguments), ""};
+    return {Outcome::Kind::answered, member.invoke(object, arguments), ""};
   } catch (const std::exception& failure) {
     return {Outcome::Kind::failed, Variant(), failure.what()};
   }
+}
+
+Outcome evaluate(clsKestrune& object, ParsedCall call) {
+  std::string error;
+  const MemberInfo* member = member_for(call, error);
+  if (member == nullptr) return syntax(std::move(error));
+  return call_member(object, *member, std::move(call.arguments));
 }
 
 }  // namespace kestrune::cli

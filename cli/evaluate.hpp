@@ -6,8 +6,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "automation/cls_kestrune.hpp"
+#include "automation/dispatch_table.hpp"
 #include "automation/variant.hpp"
 #include "cli/call_parser.hpp"
 
@@ -27,5 +29,17 @@ struct Outcome {
 // The list members receive all the call's arguments gathered into one array, lower bound 0,
 // as a worksheet's open argument list arrives.
 Outcome evaluate(clsKestrune& object, ParsedCall call);
+
+// The two halves of evaluate, for a call made many times with other values in some slots
+// (which must never be missing-argument markers where the written call had a value):
+//
+//   std::string error;
+//   const MemberInfo* member = member_for(call, error);   // nullptr: error says why
+//   Outcome outcome = call_member(object, *member, call.arguments);
+//
+// member_for finds the member the call names and checks the written arguments against its
+// parameters; call_member gathers, pads and runs (answered or failed, never syntax).
+const MemberInfo* member_for(const ParsedCall& call, std::string& error);
+Outcome call_member(clsKestrune& object, const MemberInfo& member, std::vector<Variant> arguments);
 
 }  // namespace kestrune::cli

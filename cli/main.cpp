@@ -1,16 +1,22 @@
-// kestrune: evaluates worksheet calls written as in a cell.
+// kestrune: evaluates worksheet calls written as in a cell, or fills one down a CSV table.
 //
 //   kestrune [--json] [--decimal-separator C] CALL...
 //   kestrune [--json] [--decimal-separator C]          (calls from standard input, one a line)
+//   kestrune fill FORMULA [INPUT.csv] [-o OUTPUT.csv] [--header] [--threads N] ...  (fill.hpp)
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "automation/locale.hpp"
 #include "automation/utf8.hpp"
 #include "cli/evaluate.hpp"
+#include "cli/fill.hpp"
 #include "cli/output.hpp"
+#include "platform/posix/posix_host_platform.hpp"
 #include "platform/posix/posix_locale.hpp"
 
 namespace {
@@ -24,14 +30,14 @@ constexpr int kUnreadable = 2;
 
 constexpr const char* kUsage =
     "usage: kestrune [--json] [--decimal-separator C] [CALL...]\n"
+    "       kestrune fill FORMULA [INPUT.csv] [-o OUTPUT.csv] [--header] [--threads N]\n"
     "Evaluates worksheet calls such as krSEARCH(\"a-b-c\", \"-\", , 3); without CALL arguments,\n"
-    "reads one call a line from standard input.\n";
+    "reads one call a line from standard input. \"kestrune fill --help\" tells about fill.\n";
 
 struct Options {
   bool json = false;
   std::vector<std::string> calls;
-  std::string decimal_separator;
-  bool separator_given = false;
+  std::optional<std::string> decimal_separator;
 };
 
 bool read_options(int argc, char** argv, Options& options) {
@@ -41,7 +47,6 @@ bool read_options(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--decimal-separator" && i + 1 < argc) {
       options.decimal_separator = argv[++i];
-      options.separator_given = true;
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       std::exit(kAllAnswered);
@@ -55,13 +60,35 @@ bool read_options(int argc, char** argv, Options& options) {
   return true;
 }
 
-void install_locale(const Options& options) {
-  if (options.separator_given) {
+// The posix platform pieces: the locale's decimal separator (unless one is named) and the
+// host-integration pieces every thread's objects use.
+void install_platform(const std::optional<std::string>& decimal_separator) {
+  kestrune::install_default_host_platform(&kestrune::make_posix_host_platform);
+  if (decimal_separator) {
     kestrune::install_user_locale(
-        std::make_shared<kestrune::FixedLocale>(kestrune::from_utf8(options.decimal_separator)));
+        std::make_shared<kestrune::FixedLocale>(kestrune::from_utf8(*decimal_separator)));
   } else {
     kestrune::install_user_locale(std::make_shared<kestrune::PosixLocale>());
   }
+}
+
+int fill_command(int argc, char** argv) {
+  std::string error;
+  const std::vector<std::string> arguments(argv + 2, argv + argc);
+  std::optional<kestrune::cli::FillCommand> command =
+      kestrune::cli::read_fill_command(arguments, error);
+  if (!command) {
+    std::cerr << "kestrune fill: " << error << '\n' << kestrune::cli::kFillUsage;
+    return kUnreadable;
+  }
+  if (command->help) {
+    std::cout << kestrune::cli::kFillUsage;
+    return kAllAnswered;
+  }
+  install_platform(command->decimal_separator);
+  command->options.progress = isatty(STDERR_FILENO) == 1;
+  return kestrune::cli::run_fill_command(std::move(*command), std::cin, std::cout, std::cerr)
+      .exit_status();
 }
 
 int report(const Outcome& outcome, bool json) {
@@ -104,9 +131,10 @@ int evaluate_line(kestrune::clsKestrune& object, std::string line, bool json) {
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  if (argc > 1 && std::string(argv[1]) == "fill") return fill_command(argc, argv);
   Options options;
   if (!read_options(argc, argv, options)) return kUnreadable;
-  install_locale(options);
+  install_platform(options.decimal_separator);
 
   kestrune::clsKestrune object;
   int status = kAllAnswered;

@@ -7,14 +7,17 @@ bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF;
 bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-void append_utf16(std::u16string& out, char32_t code_point) {
+// Writes one code point at out[at] (the sequence it came from is at least as long as the
+// units written); returns the position after it.
+std::size_t write_utf16(std::u16string& out, std::size_t at, char32_t code_point) {
   if (code_point < 0x10000) {
-    out.push_back(char16_t(code_point));
-  } else {
-    code_point -= 0x10000;
-    out.push_back(char16_t(0xD800 + (code_point >> 10)));
-    out.push_back(char16_t(0xDC00 + (code_point & 0x3FF)));
+    out[at] = char16_t(code_point);
+    return at + 1;
   }
+  code_point -= 0x10000;
+  out[at] = char16_t(0xD800 + (code_point >> 10));
+  out[at + 1] = char16_t(0xDC00 + (code_point & 0x3FF));
+  return at + 2;
 }
 
 // Decodes one sequence at bytes[i]; returns its length, or 0 when it is not well-formed.
@@ -66,20 +69,29 @@ void append_utf8(std::string& out, char32_t code_point) {
 }
 
 std::u16string from_utf8(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+  // Never more units than bytes: writing into a sized string skips push_back's checks, which
+  // is most of the cost of the common all-ASCII text.
+  std::u16string text(bytes.size(), u'\0');
+  std::size_t written = 0;
   for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      text[written++] = char16_t(lead);
+      ++i;
+      continue;
+    }
     char32_t code_point = 0;
     const std::size_t length = decode_one(bytes, i, code_point);
     if (length == 0) {
-      text.push_back(kReplacementCharacter);
+      text[written++] = kReplacementCharacter;
       ++i;
       while (i < bytes.size() && is_continuation(static_cast<unsigned char>(bytes[i]))) ++i;
     } else {
-      append_utf16(text, code_point);
+      written = write_utf16(text, written, code_point);
       i += length;
     }
   }
+  text.resize(written);
   return text;
 }
 

@@ -1,0 +1,493 @@
+// kestrune fill: column names in the call syntax, the CSV reader and writer, the formula filled
+// down a table (cells, results, malformed records, threads, line endings), and the command.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "automation/utf8.hpp"
+#include "cli/call_parser.hpp"
+#include "cli/csv.hpp"
+#include "cli/fill.hpp"
+#include "test_support.hpp"
+
+namespace kestrune::cli {
+namespace {
+
+// ---- column names in a formula
+
+struct ColumnCase {
+  const char* formula;
+  std::vector<std::pair<std::size_t, std::size_t>> columns;  // (argument, column)
+};
+
+TEST(FormulaColumns, BareColumnNamesStandForCells) {
+  const ColumnCase cases[] = {
+      {"krGETWORD(A, 2)", {{0, 0}}},
+      {"krREGEX(b, AA, , , XFD)", {{0, 1}, {1, 26}, {4, 16383}}},
+      {"krSEARCH( z , \"-\")", {{0, 25}}},
+      {"krSEARCH(TRUE, A)", {{1, 0}}},  // keywords stay keywords
+      {"krEXCLUDE(C, \"x\", AZ, BA)", {{0, 2}, {2, 51}, {3, 52}}},
+      {"krVERSION()", {}},
+  };
+  for (const auto& c : cases) {
+    const ParsedCall call = parse_call(from_utf8(c.formula), ColumnNames::accepted);
+    ASSERT_EQ(call.error, "") << c.formula;
+    std::vector<std::pair<std::size_t, std::size_t>> got;
+    for (const ColumnReference& column : call.columns) {
+      got.emplace_back(column.argument, column.column);
+      EXPECT_TRUE(call.arguments[column.argument].is_empty()) << c.formula;
+    }
+    EXPECT_EQ(got, c.columns) << c.formula;
+  }
+}
+
+TEST(FormulaColumns, WhatIsNoColumnReference) {
+  const char* accepted_but_wrong[] = {
+      "krSEARCH(XFE, \"a\")",      // past the last column
+      "krSEARCH(AAAA, \"a\")",     // likewise
+      "krSEARCH(A1, \"a\")",       // a cell address, not a column
+      "krSEARCH({A, B}, \"a\")",   // inside an array
+      "krSEARCH(CELL(A), \"a\")",  // inside a reference
+      "krSEARCH(A B, \"a\")",
+  };
+  for (const char* formula : accepted_but_wrong) {
+    EXPECT_NE(parse_call(from_utf8(formula), ColumnNames::accepted).error, "") << formula;
+  }
+  // A plain call knows no columns.
+  EXPECT_NE(parse_call(u"krSEARCH(A, \"a\")").error, "");
+}
+
+// ---- the CSV reader
+
+struct Read {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::size_t> lines;
+  std::vector<std::string> malformations;
+  std::vector<std::string> texts;
+  bool crlf = false;
+  bool byte_order_mark = false;
+};
+
+Read read_csv(const std::string& input) {
+  std::istringstream stream(input);
+  CsvReader reader(stream);
+  CsvRecord record;
+  Read read;
+  while (reader.next(record)) {
+    std::vector<std::string> fields;
+    for (std::size_t i = 0; i < record.field_count(); ++i) fields.push_back(record.field(i));
+    read.records.push_back(fields);
+    read.lines.push_back(record.line);
+    read.malformations.push_back(record.malformation);
+    read.texts.push_back(record.text);
+  }
+  read.crlf = reader.uses_crlf();
+  read.byte_order_mark = reader.has_byte_order_mark();
+  return read;
+}
+
+using Records = std::vector<std::vector<std::string>>;
+
+struct CsvCase {
+  const char* name;
+  std::string input;
+  Records records;
+  std::vector<std::size_t> lines;
+};
+
+TEST(CsvReader, WellFormedRecords) {
+  const CsvCase cases[] = {
+      {"plain", "a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}, {1, 2}},
+      {"no final line ending", "a,b\nc,d", {{"a", "b"}, {"c", "d"}}, {1, 2}},
+      {"empty fields", ",a,,\n", {{"", "a", "", ""}}, {1}},
+      {"empty line is one empty field", "a\n\nb\n", {{"a"}, {""}, {"b"}}, {1, 2, 3}},
+      {"quoted comma and quote", "\"x, y\",\"say \"\"hi\"\"\"\n", {{"x, y", "say \"hi\""}}, {1}},
+      {"quoted line breaks count as lines",
+       "\"one\ntwo\",x\n\"a\r\nb\"\nlast\n",
+       {{"one\ntwo", "x"}, {"a\r\nb"}, {"last"}},
+       {1, 3, 5}},
+      {"empty quoted field", "\"\",\"\"\"\"\n", {{"", "\""}}, {1}},
+      {"CRLF", "a,b\r\nc\r\n", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"lone CR is data", "a\rb,c\n", {{"a\rb", "c"}}, {1}},
+      {"UTF-8 kept as bytes",
+       "Gr\xC3\xB6\xC3\x9F"
+       "e,\xE2\x82\xAC\n",
+       {{"Gr\xC3\xB6\xC3\x9F"
+         "e",
+         "\xE2\x82\xAC"}},
+       {1}},
+      {"nothing", "", {}, {}},
+  };
+  for (const auto& c : cases) {
+    const Read read = read_csv(c.input);
+    EXPECT_EQ(read.records, c.records) << c.name;
+    EXPECT_EQ(read.lines, c.lines) << c.name;
+    for (const std::string& m : read.malformations) EXPECT_EQ(m, "") << c.name;
+  }
+}
+
+TEST(CsvReader, FindsEachSeparatorWhereverItFallsInAWord) {
+  // The scan looks at eight bytes at a time: put each kind of special byte at every offset.
+  for (std::size_t length = 0; length < 20; ++length) {
+    const std::string plain(length, 'x');
+    EXPECT_EQ(read_csv(plain + ",y\n").records, (Records{{plain, "y"}})) << length;
+    EXPECT_EQ(read_csv(plain + "\ny\n").records, (Records{{plain}, {"y"}})) << length;
+    EXPECT_EQ(read_csv(plain + "\r\ny").records, (Records{{plain}, {"y"}})) << length;
+    EXPECT_EQ(read_csv(plain + "\rz,y").records, (Records{{plain + "\rz", "y"}})) << length;
+    EXPECT_EQ(read_csv("a,w" + plain + "\"q\n").malformations.front(),
+              "a quote inside an unquoted field")
+        << length;
+  }
+}
+
+TEST(CsvReader, LineEndingAndByteOrderMark) {
+  const Read crlf = read_csv(
+      "\xEF\xBB\xBF"
+      "a,b\r\nc,d\n");
+  EXPECT_TRUE(crlf.byte_order_mark);
+  EXPECT_TRUE(crlf.crlf);
+  EXPECT_EQ(crlf.records, (Records{{"a", "b"}, {"c", "d"}}));
+  EXPECT_EQ(crlf.texts, (std::vector<std::string>{"a,b", "c,d"}));
+
+  const Read lf = read_csv("\"a\r\nb\"\nc\r\n");  // a CRLF inside quotes is no line ending
+  EXPECT_FALSE(lf.byte_order_mark);
+  EXPECT_FALSE(lf.crlf);
+}
+
+struct MalformedCase {
+  const char* name;
+  std::string input;
+  Records records;
+  std::vector<std::string> malformations;
+  std::vector<std::size_t> lines;
+};
+
+TEST(CsvReader, MalformedRecordsCostOneLineAndKeepTheirBytes) {
+  const std::string never_closed = "a quoted field is never closed";
+  const std::string stray = "a quote inside an unquoted field";
+  const std::string after = "text after a closing quote";
+  const MalformedCase cases[] = {
+      {"stray quote",
+       "x,y\nab\"c,d\nz\n",
+       {{"x", "y"}, {"ab\"c", "d"}, {"z"}},
+       {"", stray, ""},
+       {1, 2, 3}},
+      {"text after a closing quote",
+       "\"ab\"c,d\ne\n",
+       {{"\"ab\"c", "d"}, {"e"}},
+       {after, ""},
+       {1, 2}},
+      {"unterminated at the end",
+       "a,b\nc,\"open\nd,e\n",
+       {{"a", "b"}, {"c", "\"open"}, {"d", "e"}},
+       {"", never_closed, ""},
+       {1, 2, 3}},
+      {"unterminated after a quoted line break",
+       "\"one\ntwo\",x\n\"open\r\n",
+       {{"one\ntwo", "x"}, {"\"open"}},
+       {"", never_closed},
+       {1, 3}},
+  };
+  for (const auto& c : cases) {
+    const Read read = read_csv(c.input);
+    EXPECT_EQ(read.records, c.records) << c.name;
+    EXPECT_EQ(read.malformations, c.malformations) << c.name;
+    EXPECT_EQ(read.lines, c.lines) << c.name;
+  }
+}
+
+TEST(CsvReader, RecordsLongerThanOneReadBlock) {
+  const std::string long_field(3'000'000, 'x');
+  const Read read = read_csv("a,\"" + long_field + "\"\n" + long_field + ",b\n");
+  ASSERT_EQ(read.records.size(), 2u);
+  EXPECT_EQ(read.records[0][1], long_field);
+  EXPECT_EQ(read.records[1][0], long_field);
+  EXPECT_EQ(read.records[1][1], "b");
+}
+
+TEST(CsvReader, AQuoteThatRunsOnIsTakenForAStrayOne) {
+  // An opening quote never closed on a long input is given up after kMaxQuotedBytes, and the
+  // lines after it are read as records again.
+  std::string input = "\"open,1\n";
+  const std::string line = std::string(999, 'y') + "\n";
+  while (input.size() < kMaxQuotedBytes + 2 * line.size()) input += line;
+  const Read read = read_csv(input);
+  ASSERT_GT(read.records.size(), 2u);
+  EXPECT_EQ(read.records[0], (std::vector<std::string>{"\"open", "1"}));
+  EXPECT_EQ(read.malformations[0], "a quoted field runs on past 16 MiB");
+  EXPECT_EQ(read.records[1], (std::vector<std::string>{std::string(999, 'y')}));
+  EXPECT_EQ(read.malformations[1], "");
+  EXPECT_EQ(read.lines[1], 2u);
+}
+
+TEST(CsvWriter, QuotesOnlyWhereNeeded) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"plain", "plain"},
+      {"", ""},
+      {"a,b", "\"a,b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"two\nlines", "\"two\nlines\""},
+      {"cr\r", "\"cr\r\""},
+      {" spaced ", " spaced "},
+  };
+  for (const auto& [field, written] : cases) {
+    std::string out;
+    append_csv_field(out, field);
+    EXPECT_EQ(out, written) << field;
+  }
+}
+
+// ---- fill
+
+struct Filled {
+  std::string output;
+  std::string messages;
+  FillSummary summary;
+};
+
+Filled run_fill(const std::string& formula, const std::string& input, bool header = false,
+                unsigned threads = 1) {
+  FillOptions options;
+  options.formula = formula;
+  options.header = header;
+  options.threads = threads;
+  std::istringstream in(input);
+  std::ostringstream out, messages;
+  Filled filled;
+  filled.summary = fill(options, in, out, messages);
+  filled.output = out.str();
+  filled.messages = messages.str();
+  return filled;
+}
+
+struct FillCase {
+  const char* formula;
+  std::string input;
+  std::string output;
+};
+
+TEST(Fill, CellsAreNumbersBlanksOrTexts) {
+  const FillCase cases[] = {
+      // numbers read with "." in the C locale; other fields stay texts
+      {"krST(A)", "21\n 3 \n1E3\nB3\n", "21,21st\n 3 ,3rd\n1E3,1000th\nB3,B3rd\n"},
+      {"krST(A)", "\"2,5\"\n", "\"2,5\",\"2,5th\"\n"},  // a text, not the number 2.5
+      // an empty field is a blank cell: not a text, read as the empty text
+      {"krST(A)", "\n", ",#VALUE!\n"},
+      {"krREGEX(A, \"^$\", , , 2)", ",x\n", ",x,0\n"},
+      // a column past the end of a row is a blank cell too
+      {"krCONCATULA(C)", "5+3\n1,2,7*6\n", "5+3,#VALUE!\n1,2,7*6,42\n"},
+      // literals stay as written; texts with quotes and commas come back quoted
+      {"krREPLACE(A, \"-\", \", \"\"\", , TRUE)", "a-b\n", "a-b,\"a, \"\"b\"\n"},
+      {"krGETWORD(B, 2)", "1,\"Anna Smith\"\n2,\"x\ny z\"\n",
+       "1,\"Anna Smith\",Smith\n2,\"x\ny z\",z\n"},
+      // truth values and empty results as the plain output writes them
+      {"krCONCATULA(A)", "5>3\n", "5>3,TRUE\n"},
+      {"krABOUT()", "x\n", "x,\n"},
+  };
+  for (const auto& c : cases) {
+    const Filled filled = run_fill(c.formula, c.input);
+    EXPECT_EQ(filled.output, c.output) << c.formula;
+    EXPECT_EQ(filled.summary.exit_status(), 0) << c.formula;
+  }
+}
+
+TEST(Fill, ArrayResultsShowTheirTopLeftElement) {
+  EXPECT_EQ(run_fill("krREGEX(A, \"[0-9]+\", , , 7)", "abc123def456\n").output,
+            "abc123def456,123\n");
+  EXPECT_EQ(run_fill("krSEARCH(A, \"-\", , 18)", "a-b-c\n").output, "a-b-c,a\n");
+}
+
+TEST(Fill, NumbersAreWrittenWithTheUsersSeparatorButReadWithAPoint) {
+  test::ScopedDecimalSeparator comma(u",");
+  // The cell 2.5 is a number; the member reads it as text "2,5".
+  EXPECT_EQ(run_fill("krSEARCH(A, \",\")", "2.5\n").output, "2.5,2\n");
+  EXPECT_EQ(run_fill("krCONCATULA(A)", "10/4\n").output, "10/4,\"2,5\"\n");
+}
+
+TEST(Fill, HeaderRowGetsTheFormulaAsItsName) {
+  const Filled filled = run_fill("krGETWORD(A, 2)", "name\nAnna Smith\n", true);
+  EXPECT_EQ(filled.output, "name,\"krGETWORD(A, 2)\"\nAnna Smith,Smith\n");
+  EXPECT_EQ(filled.summary.rows, 1u);
+  // Without --header the first row is data.
+  EXPECT_EQ(run_fill("krGETWORD(A, 2)", "name\nAnna Smith\n").output,
+            "name,#VALUE!\nAnna Smith,Smith\n");
+}
+
+TEST(Fill, AMalformedLineIsReportedAndTheRunGoesOn) {
+  const Filled filled = run_fill("Reverse(A)", "ab,1\nc\"d,2\nef,3\n");
+  EXPECT_EQ(filled.output,
+            "ab,1,ba\n\"c\"\"d\",2,malformed CSV: a quote inside an unquoted field\nef,3,fe\n");
+  EXPECT_NE(filled.messages.find("line 2: a quote inside an unquoted field"), std::string::npos)
+      << filled.messages;
+  EXPECT_EQ(filled.summary.malformed, 1u);
+  EXPECT_EQ(filled.summary.rows, 3u);
+  EXPECT_EQ(filled.summary.exit_status(), 0);
+
+  const Filled open = run_fill("Reverse(A)", "ab\n\"cd\n");
+  EXPECT_EQ(open.output, "ab,ba\n\"\"\"cd\",malformed CSV: a quoted field is never closed\n");
+  EXPECT_NE(open.messages.find("line 2: a quoted field is never closed"), std::string::npos);
+}
+
+TEST(Fill, AFailingMemberLeavesItsMessageInTheCell) {
+  test::ScopedDecimalSeparator none(u"");  // the filters fail without a decimal separator
+  const Filled filled = run_fill("krEXCLUDE(A, \"b\")", "abc\nxyz\n");
+  EXPECT_EQ(filled.output,
+            "abc,the platform reports no decimal separator\nxyz,the platform reports no "
+            "decimal separator\n");
+  EXPECT_EQ(filled.summary.failed, 2u);
+  EXPECT_EQ(filled.summary.exit_status(), 0);
+}
+
+TEST(Fill, KeepsCrlfAndTheByteOrderMark) {
+  EXPECT_EQ(run_fill("Reverse(A)",
+                     "\xEF\xBB\xBF"
+                     "ab,x\r\ncd\r\n")
+                .output,
+            "\xEF\xBB\xBF"
+            "ab,x,ba\r\ncd,dc\r\n");
+  EXPECT_EQ(run_fill("Reverse(A)",
+                     "\xEF\xBB\xBF"
+                     "h\r\nab\r\n",
+                     true)
+                .output,
+            "\xEF\xBB\xBF"
+            "h,Reverse(A)\r\nab,ba\r\n");
+  // Without a line ending anywhere the output uses LF.
+  EXPECT_EQ(run_fill("Reverse(A)", "ab").output, "ab,ba\n");
+}
+
+TEST(Fill, RowsKeepTheirOrderOnSeveralThreads) {
+  std::string input;
+  for (int i = 0; i < 10'000; ++i) {
+    input += "row " + std::to_string(i) + ",\"" + std::string(std::size_t(i % 7), '-') + "x\n" +
+             std::to_string(i * 3) + "\"\n";
+  }
+  input += "tail\"quote\n";  // a malformed record among them
+  const std::string formula = "krREPLACE(B, \"-\", \"+\", , TRUE)";
+  const Filled one = run_fill(formula, input, false, 1);
+  const Filled four = run_fill(formula, input, false, 4);
+  EXPECT_EQ(one.summary.rows, 10'001u);
+  EXPECT_EQ(four.output, one.output);
+  EXPECT_EQ(four.summary.rows, one.summary.rows);
+  EXPECT_EQ(four.summary.malformed, 1u);
+  // The results really differ from row to row, so a reordering would show.
+  EXPECT_NE(one.output.find("row 6,\"------x\n18\",\"++++++x\n18\"\n"), std::string::npos);
+}
+
+// A stream that breaks down after some bytes.
+class FailingBuffer : public std::streambuf {
+ public:
+  explicit FailingBuffer(std::string data) : data_(std::move(data)) {
+    setg(data_.data(), data_.data(), data_.data() + data_.size());
+  }
+
+ protected:
+  int_type underflow() override { throw std::ios_base::failure("disk gone"); }
+
+ private:
+  std::string data_;
+};
+
+TEST(Fill, ExitStatusIsTwoOnlyWhenTheFormulaOrTheInputCannotBeUsed) {
+  EXPECT_EQ(run_fill("krNOSUCH(A)", "a\n").summary.exit_status(), 2);
+  EXPECT_EQ(run_fill("krSEARCH(A)", "a\n").summary.exit_status(), 2);  // too few arguments
+  EXPECT_EQ(run_fill("krSEARCH(A1, \"a\")", "a\n").summary.exit_status(), 2);
+  const Filled nothing = run_fill("Reverse(A)", "");
+  EXPECT_EQ(nothing.output, "");
+  EXPECT_EQ(nothing.summary.exit_status(), 0);
+
+  FailingBuffer broken("a\nb\n");
+  std::istream input(&broken);
+  std::ostringstream out, messages;
+  FillOptions options;
+  options.formula = "Reverse(A)";
+  const FillSummary summary = fill(options, input, out, messages);
+  EXPECT_TRUE(summary.input_failed);
+  EXPECT_EQ(summary.exit_status(), 2);
+  EXPECT_NE(messages.str().find("could not be read"), std::string::npos);
+}
+
+// ---- the command
+
+TEST(FillCommandLine, Arguments) {
+  std::string error;
+  const std::vector<std::string> full = {"Reverse(A)", "in.csv",    "-o", "out.csv",
+                                         "--header",   "--threads", "3",  "--decimal-separator",
+                                         ","};
+  const auto command = read_fill_command(full, error);
+  ASSERT_TRUE(command) << error;
+  EXPECT_EQ(command->options.formula, "Reverse(A)");
+  EXPECT_EQ(command->input_path, "in.csv");
+  EXPECT_EQ(command->output_path, "out.csv");
+  EXPECT_TRUE(command->options.header);
+  EXPECT_EQ(command->options.threads, 3u);
+  EXPECT_EQ(command->decimal_separator, ",");
+
+  const std::vector<std::vector<std::string>> refused = {
+      {},
+      {"Reverse(A)", "a.csv", "b.csv"},
+      {"Reverse(A)", "--threads", "0"},
+      {"Reverse(A)", "--threads", "two"},
+      {"Reverse(A)", "--threads"},
+      {"Reverse(A)", "--frobnicate"},
+  };
+  for (const auto& arguments : refused) {
+    error.clear();
+    EXPECT_FALSE(read_fill_command(arguments, error));
+    EXPECT_NE(error, "");
+  }
+}
+
+TEST(FillCommandLine, FilesAndStandardStreams) {
+  const std::string in_path = testing::TempDir() + "fill_in.csv";
+  const std::string out_path = testing::TempDir() + "fill_out.csv";
+  {
+    std::FILE* file = std::fopen(in_path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("ab\ncd\n", file);
+    std::fclose(file);
+  }
+  std::string error;
+  const std::vector<std::string> arguments = {"Reverse(A)", in_path, "-o", out_path};
+  auto command = read_fill_command(arguments, error);
+  ASSERT_TRUE(command) << error;
+  std::istringstream unused;
+  std::ostringstream standard_output, messages;
+  EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), 0);
+  EXPECT_EQ(standard_output.str(), "");
+  std::FILE* file = std::fopen(out_path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::array<char, 64> written{};
+  const std::size_t size = std::fread(written.data(), 1, written.size(), file);
+  std::fclose(file);
+  EXPECT_EQ(std::string(written.data(), size), "ab,ba\ncd,dc\n");
+
+  command->input_path = testing::TempDir() + "no_such_dir/none.csv";
+  EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), 2);
+  std::remove(in_path.c_str());
+  std::remove(out_path.c_str());
+}
+
+// The program itself: `kestrune fill` reads standard input and sets its exit status.
+TEST(FillCommandLine, Program) {
+  const std::string command =
+      "printf 'a b\\nc d\\n' | " KESTRUNE_PROGRAM " fill 'krGETWORD(A, 2)' --threads 2";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  std::array<char, 256> buffer{};
+  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+  EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 0);
+  EXPECT_EQ(output, "a b,b\nc d,d\n");
+
+  const std::string missing = KESTRUNE_PROGRAM " fill 'Reverse(A)' /no/such/file.csv 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(missing.c_str())), 2);
+}
+
+}  // namespace
+}  // namespace kestrune::cli
