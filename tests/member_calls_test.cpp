@@ -40,12 +40,8 @@ std::vector<std::string> answers(const test::CallTable& table) {
     std::ofstream calls(input_name);
     for (const test::CallCase& c : table.cases) calls << c.call << '\n';
   }
-  std::string command = "'";
-  for (const std::string& piece :
-       {program().string(), std::string("' --json --decimal-separator '"), table.decimal_separator,
-        std::string("' < '"), std::string(input_name), std::string("'")}) {
-    command += piece;  // appended piece by piece: GCC 12 misreads a chain of + here (-Wrestrict)
-  }
+  const std::string command = "'" + program().string() + "' --json --decimal-separator '" +
+                              table.decimal_separator + "' < '" + input_name + "'";
   std::vector<std::string> lines;
   if (FILE* output = popen(command.c_str(), "r")) {
     std::string line;
