@@ -38,8 +38,8 @@ inline std::u16string make_cell(Lcg& random) {
   static const char* first[] = {"Anna", "Ben", "Chloe", "David", "Emma", "Farid", "Grace", "Hugo"};
   static const char* last[] = {"Smith", "Mueller", "Garcia", "Nguyen", "Okafor", "Rossi"};
   static const char* streets[] = {"Main St", "Elm Road", "Rue de la Paix", "Hauptstrasse"};
-  static const char* words[] = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog",
-                                "order", "shipped", "invoice", "paid"};
+  static const char* words[] = {"the",  "quick", "brown", "fox",     "jumps",   "over",
+                                "lazy", "dog",   "order", "shipped", "invoice", "paid"};
   const auto n = [&](std::size_t limit) { return std::to_string(random.below(limit)); };
   switch (random.below(6)) {
     case 0:

@@ -112,8 +112,7 @@ BENCHMARK(floor_all)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(krREGEX_column, replace_all, -1, true)->Unit(benchmark::kMillisecond);
 BENCHMARK(floor_substitute_all)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(list_member_column, &clsKestrune::krEXCLUDE)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(list_member_column, &clsKestrune::krEXTRACTNUM)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(list_member_column, &clsKestrune::krEXTRACTNUM)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(krGETWORD_column, second_word, 2, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(krGETWORD_column, first_from_right, 1, true)->Unit(benchmark::kMillisecond);
 BENCHMARK(krCONCATULA_column)->Unit(benchmark::kMillisecond);

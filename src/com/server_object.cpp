@@ -58,7 +58,7 @@ Variant run_member(clsKestrune& object, const MemberInfo& member,
                    std::span<const Parameter> parameters) {
   if (member.parameters.size() != parameters.size()) {
     fail(FailureKind::invalid_call, "" + std::string(member.name) + " takes " +
-         std::to_string(member.parameters.size()) + " arguments");
+                                        std::to_string(member.parameters.size()) + " arguments");
   }
   std::vector<Variant> arguments;
   arguments.reserve(parameters.size());

@@ -116,7 +116,8 @@ Variant element_value(const void* element, VARTYPE type, UINT size) {
   if (type == VT_VARIANT) return from_VARIANT(*static_cast<const VARIANT*>(element));
   VARIANT view;
   VariantInit(&view);
-  if (size > sizeof(V_I8(&view))) fail(FailureKind::type_mismatch, "the array's elements cannot be read");
+  if (size > sizeof(V_I8(&view)))
+    fail(FailureKind::type_mismatch, "the array's elements cannot be read");
   std::memcpy(&V_I8(&view), element, size);
   V_VT(&view) = type;
   return from_VARIANT(view);
