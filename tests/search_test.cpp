@@ -330,6 +330,19 @@ TEST(Outcomes, GridsLargerThanTheCapTakeTheErrorPath) {
   EXPECT_TRUE(search(at_cap, u"x", 13).run().is_array());
 }
 
+TEST(Outcomes, PlainListsHaveNoCap) {
+  // The engine's own members may ask for the list itself instead of the grid.
+  Variant subject = text(std::u16string(4000, u'x')), find = text(u"x"), code = number(18);
+  Variant m1 = missing(), m2 = missing(), m3 = missing(), m4 = missing(), m5 = missing();
+  Variant m6 = missing(), m7 = missing(), m8 = missing();
+  const Variant pieces =
+      TextSearch({subject, find, m1, m2, code, m3, m4, m5, m6, m7, m8}, ListLayout::list);
+  ASSERT_TRUE(pieces.is_array());
+  ASSERT_EQ(pieces.array_value().dimensions(), 1u);
+  EXPECT_EQ(pieces.array_value().bounds()[0].lower, 1);
+  EXPECT_EQ(pieces.array_value().size(), 4001u);
+}
+
 // krREPLACE with the optional arguments named.
 struct Replace {
   Variant string_to_search;

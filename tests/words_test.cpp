@@ -300,9 +300,10 @@ TEST(GetWord, FullLengthCells) {
   expect_get_word({
       word("2nd of two long words", cell, 2, right),
       word("from the right", cell, 2, left).from_right(),
-      // 10,000 pieces would need a grid of 10,001 x 10,001 cells: the error path answers.
-      word("more pieces than the result grid holds", many_words, number(1), text(u"too many"))
-          .not_found(text(u"too many")),
+      // 10,001 pieces: more than a result grid may hold, yet every word can be had.
+      word("the first of 10,000 words", many_words, number(1), text(u"w")),
+      word("the last of 10,000 words", many_words, number(10'000), text(u"w")),
+      word("past the last of 10,000 words", many_words, number(10'001), text(u"#VALUE!")),
   });
 }
 

@@ -91,12 +91,18 @@ Variant decimal_text(double value) {
   return Variant::text(format_number(value, decimal_separator()));
 }
 
-// A grid of side `side` with item k in cells (k, 1) and (1, k).
+// The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k), or a
+// plain list indexed from 1.
 template <class Item>
-Variant result_grid(std::size_t side, Item&& item) {
-  if (side > 0 && side > kMaxGridCells / side) fail("the result grid would be too large");
-  Array grid = Array::two_dimensional(side, side);
-  for (std::size_t k = 1; k <= side; ++k) {
+Variant result_list(std::size_t count, ListLayout layout, Item&& item) {
+  if (layout == ListLayout::list) {
+    Array list = Array::one_dimensional(count);
+    for (std::size_t k = 1; k <= count; ++k) list.elements()[k - 1] = item(k);
+    return Variant::array(std::move(list));
+  }
+  if (count > 0 && count > kMaxGridCells / count) fail("the result grid would be too large");
+  Array grid = Array::two_dimensional(count, count);
+  for (std::size_t k = 1; k <= count; ++k) {
     Variant value = item(k);
     const auto index = std::int32_t(k);
     grid.at(1, index) = value;
@@ -125,7 +131,7 @@ double sum_of_positive_windows(const MatchFigures& m) {
 
 bool needs_first_match_only(int code) { return (code >= 1 && code <= 8) || code == 21; }
 
-Variant search_result(int code, const SearchSubject& subject) {
+Variant search_result(int code, const SearchSubject& subject, ListLayout layout) {
   const MatchFigures m(subject);
   const bool rev = subject.from_right;
   const std::size_t n = m.count();
@@ -151,32 +157,36 @@ Variant search_result(int code, const SearchSubject& subject) {
     case 10:
       return Variant::number(count_of_nonempty_pieces(m));
     case 11:
-      return result_grid(n, [&](std::size_t k) { return decimal_text(m.window_start(k)); });
+      return result_list(n, layout, [&](std::size_t k) { return decimal_text(m.window_start(k)); });
     case 12:
-      return result_grid(n, [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
+      return result_list(n, layout,
+                         [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
     case 13:
-      return result_grid(n, [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
+      return result_list(n, layout,
+                         [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
     case 14:
-      return result_grid(n, [&](std::size_t k) {
+      return result_list(n, layout, [&](std::size_t k) {
         return m.window_length(k) < 0 ? Variant::text(u"0") : decimal_text(m.window_length(k));
       });
     case 15:
       return Variant::number(sum_of_positive_windows(m));
     case 16:
-      return result_grid(n,
+      return result_list(n, layout,
                          [&](std::size_t k) { return text_in_given_order(m.preceding(k), rev); });
     case 17:
-      return result_grid(n,
+      return result_list(n, layout,
                          [&](std::size_t k) { return text_in_given_order(m.following(k), rev); });
     case 18:
-      return result_grid(n + 1,
+      return result_list(n + 1, layout,
                          [&](std::size_t k) { return text_in_given_order(m.piece(k), rev); });
     case 19:
-      return result_grid(
-          n, [&](std::size_t k) { return text_in_given_order(m.preceding(k) + m.window(k), rev); });
+      return result_list(n, layout, [&](std::size_t k) {
+        return text_in_given_order(m.preceding(k) + m.window(k), rev);
+      });
     case 20:
-      return result_grid(
-          n, [&](std::size_t k) { return text_in_given_order(m.window(k) + m.following(k), rev); });
+      return result_list(n, layout, [&](std::size_t k) {
+        return text_in_given_order(m.window(k) + m.following(k), rev);
+      });
     case 21:
       return Variant::boolean(true);
     default:

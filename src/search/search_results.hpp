@@ -7,6 +7,7 @@
 
 #include "automation/regexp.hpp"
 #include "automation/variant.hpp"
+#include "search/text_search.hpp"
 
 namespace kestrune {
 
@@ -23,7 +24,7 @@ bool needs_first_match_only(int code);
 
 // The answer for a result code from 1 to 21. A cut that cannot be made, or a grid larger than
 // kMaxGridCells, is a Failure.
-Variant search_result(int code, const SearchSubject& subject);
+Variant search_result(int code, const SearchSubject& subject, ListLayout layout);
 
 // The largest result grid answered (2,048 x 2,048); larger ones take the error path rather than
 // exhaust memory.

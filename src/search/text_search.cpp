@@ -87,16 +87,16 @@ Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingT
 }
 
 Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts,
-                           int code) {
+                           int code, ListLayout layout) {
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
   const MatchCollection matches = re.Execute(texts.subject);
   const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
                               to_number(a.return_length_offset), texts.from_right};
-  return search_result(code, subject);
+  return search_result(code, subject, layout);
 }
 
-Variant search_or_replace(const TextSearchArguments& a) {
+Variant search_or_replace(const TextSearchArguments& a, ListLayout layout) {
   const std::optional<int> code = fill_defaults(a);
   const WorkingTexts texts = read_working_texts(a);
   RegExp re;
@@ -107,7 +107,7 @@ Variant search_or_replace(const TextSearchArguments& a) {
   if (!re.Test(texts.subject)) return a.not_found_return;
   if (!a.replace_text.is_missing()) return replace_matches(a, re, texts);
   if (!code) return a.not_found_return;
-  return answer_result_code(a, re, texts, *code);
+  return answer_result_code(a, re, texts, *code, layout);
 }
 
 }  // namespace
@@ -116,9 +116,9 @@ std::u16string reverse_text(std::u16string_view text) {
   return std::u16string(text.rbegin(), text.rend());
 }
 
-Variant TextSearch(const TextSearchArguments& arguments) {
+Variant TextSearch(const TextSearchArguments& arguments, ListLayout layout) {
   try {
-    return search_or_replace(arguments);
+    return search_or_replace(arguments, layout);
   } catch (const std::exception&) {
     return arguments.not_found_return;
   }

@@ -35,7 +35,13 @@ struct TextSearchArguments {
   Variant& not_found_return;
 };
 
-Variant TextSearch(const TextSearchArguments& arguments);
+// How a list answer (codes 11 to 14 and 16 to 20) is laid out: the result grid, with the list
+// in its first row and first column, as the members hand it to the host; or the plain list, a
+// one-dimensional array indexed from 1, for a member that reads the list itself (krGETWORD),
+// so that a text with thousands of pieces does not need a grid of millions of cells.
+enum class ListLayout { grid, list };
+
+Variant TextSearch(const TextSearchArguments& arguments, ListLayout layout = ListLayout::grid);
 
 // The result codes of search mode, and the pattern query that answers before any matching.
 namespace return_code {

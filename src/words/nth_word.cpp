@@ -19,13 +19,10 @@ constexpr std::u16string_view kDefaultSeparator = u"( {1,}|\t{1,})";
 // The result code that cuts the text into its pieces at the separators.
 constexpr double kPiecesCode = 18;
 
-// The nth piece of the grid's first column that is not the empty text.
+// The nth piece of the list that is not the empty text.
 std::optional<std::u16string> nth_word_of(const Array& pieces, std::int32_t n) {
-  const ArrayBound& rows = pieces.bounds().at(0);
-  const std::int32_t first_column = pieces.bounds().at(1).lower;
   std::int32_t words = 0;
-  for (std::size_t k = 0; k < rows.count; ++k) {
-    const Variant& piece = pieces.at(rows.lower + std::int32_t(k), first_column);
+  for (const Variant& piece : pieces.elements()) {
     if (!equals_empty_text(piece) && ++words == n) return to_text(piece);
   }
   return std::nullopt;
@@ -47,8 +44,9 @@ Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
     // for the caller's not_found_return there, so that one given as an array is never taken for
     // the grid of pieces.
     Variant no_pieces = Variant::null();
-    const Variant pieces = search_mode_call(string_to_search, word_separator, case_sensitive,
-                                            kPiecesCode, search_from_right, no_pieces);
+    const Variant pieces =
+        search_mode_call(string_to_search, word_separator, case_sensitive, kPiecesCode,
+                         search_from_right, no_pieces, ListLayout::list);
     if (!pieces.is_array()) return not_found_return;
     const std::int32_t n = round_to_whole(to_number(nth_word));
     if (n < 1) return not_found_return;

@@ -8,12 +8,14 @@
 #pragma once
 
 #include "automation/variant.hpp"
+#include "search/text_search.hpp"
 
 namespace kestrune {
 
 // The arguments are passed on by reference, so TextSearch writes its defaults into the ones
 // that are missing.
 Variant search_mode_call(Variant& string_to_search, Variant& find_text, Variant& case_sensitive,
-                         double return_type, Variant& search_from_right, Variant& not_found_return);
+                         double return_type, Variant& search_from_right, Variant& not_found_return,
+                         ListLayout layout = ListLayout::grid);
 
 }  // namespace kestrune
