@@ -1,8 +1,8 @@
 #include "com/class_factory.hpp"
 
-#include <atomic>
 #include <new>
 
+#include "com/com_object.hpp"
 #include "com/server_module.hpp"
 #include "com/server_object.hpp"
 
@@ -11,23 +11,11 @@ namespace {
 
 // A factory lives as long as its callers hold it; while they do, its references do not keep
 // the module loaded (LockServer does).
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<ClassFactory, IClassFactory> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+  void* interface_for(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) return static_cast<IClassFactory*>(this);
+    return nullptr;
   }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
@@ -40,9 +28,6 @@ class ClassFactory final : public IClassFactory {
     server_module::count_lock(lock ? +1 : -1);
     return S_OK;
   }
-
- private:
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace

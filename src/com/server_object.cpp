@@ -2,7 +2,6 @@
 
 #include <wrl/client.h>
 
-#include <atomic>
 #include <exception>
 #include <initializer_list>
 #include <new>
@@ -14,6 +13,7 @@
 #include "automation/dispatch_table.hpp"
 #include "automation/failure.hpp"
 #include "com/automation_error.hpp"
+#include "com/com_object.hpp"
 #include "com/kestrune_h.h"
 #include "com/server_module.hpp"
 #include "com/variant_bridge.hpp"
@@ -135,34 +135,19 @@ class ArrangedArguments {
   std::vector<Parameter> parameters_;
 };
 
-class ServerObject final : public _clsKestrune, public ISupportErrorInfo {
+class ServerObject final : public ComObject<ServerObject, _clsKestrune, ISupportErrorInfo> {
  public:
   explicit ServerObject(ComPtr<ITypeInfo> type_info) : type_info_(std::move(type_info)) {
     server_module::count_object(+1);
   }
   ~ServerObject() { server_module::count_object(-1); }
-  ServerObject(const ServerObject&) = delete;
-  ServerObject& operator=(const ServerObject&) = delete;
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
+  void* interface_for(REFIID iid) {
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__clsKestrune) {
-      *out = static_cast<_clsKestrune*>(this);
-    } else if (iid == IID_ISupportErrorInfo) {
-      *out = static_cast<ISupportErrorInfo*>(this);
-    } else {
-      *out = nullptr;
-      return E_NOINTERFACE;
+      return static_cast<_clsKestrune*>(this);
     }
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+    if (iid == IID_ISupportErrorInfo) return static_cast<ISupportErrorInfo*>(this);
+    return nullptr;
   }
 
   // IDispatch, through the type information.
@@ -321,7 +306,6 @@ class ServerObject final : public _clsKestrune, public ISupportErrorInfo {
     }
   }
 
-  std::atomic<ULONG> references_{1};
   ComPtr<ITypeInfo> type_info_;
   clsKestrune object_;
 };

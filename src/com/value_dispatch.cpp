@@ -1,10 +1,10 @@
 #include "com/value_dispatch.hpp"
 
-#include <atomic>
 #include <new>
 #include <string_view>
 
 #include "com/automation_error.hpp"
+#include "com/com_object.hpp"
 #include "com/variant_bridge.hpp"
 
 namespace kestrune {
@@ -12,25 +12,13 @@ namespace {
 
 constexpr std::u16string_view kValueMember = u"Value";
 
-class ValueDispatch final : public IDispatch {
+class ValueDispatch final : public ComObject<ValueDispatch, IDispatch> {
  public:
   explicit ValueDispatch(std::shared_ptr<const Object> object) : object_(std::move(object)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+  void* interface_for(REFIID iid) {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) return static_cast<IDispatch*>(this);
+    return nullptr;
   }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -72,7 +60,6 @@ class ValueDispatch final : public IDispatch {
   }
 
  private:
-  std::atomic<ULONG> references_{1};
   std::shared_ptr<const Object> object_;
 };
 
