@@ -19,6 +19,7 @@
 #include "automation/conversions.hpp"
 #include "automation/failure.hpp"
 #include "automation/utf8.hpp"
+#include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"
 #include "host/frm_graphics.hpp"
 #include "host/host_platform.hpp"
@@ -347,36 +348,7 @@ struct Scene {
 // ---------------------------------------------------------------------------------------------
 // The description run
 
-struct ExpectedDescription {
-  const char16_t* macro;
-  const char16_t* text;
-};
-
-const ExpectedDescription kExpectedDescriptions[] = {
-    {u"'kestrune.xla'!krSEARCH", u"Extremely versatile and flexible text search."},
-    {u"'kestrune.xla'!krREPLACE", u"Extremely versatile and flexible text replacement."},
-    {u"'kestrune.xla'!krCOUNTINCELL",
-     u"Counts the occurrences of a given string in a worksheet cell, or within in any text "
-     u"string, allowing versatile and flexible criteria."},
-    {u"'kestrune.xla'!krGETWORD",
-     u"Returns the nth word in a string, with allowing versatile and flexible criteria for word "
-     u"separators."},
-    {u"'kestrune.xla'!krEXCLUDE", u"Excludes undesired characters from text."},
-    {u"'kestrune.xla'!krEXCLUDENOTNUM",
-     u"Excludes non-numeric and other undesired characters and/or digits from text."},
-    {u"'kestrune.xla'!krEXTRACT", u"Retrieves desired characters from text."},
-    {u"'kestrune.xla'!krEXTRACTNUM", u"Retrieves numeric and other desired characters from text."},
-    {u"'kestrune.xla'!krST", u"Returns the English ordinal indicator of a cardinal number."},
-    {u"'kestrune.xla'!krCONCATULA",
-     u"Evaluates a concatenated formula, or any other all-text formula in which the operator is "
-     u"text."},
-    {u"'kestrune.xla'!krTEST", u"Determines whether kestrune is working properly."},
-    {u"'kestrune.xla'!krVERSION", u"Returns the version number of kestrune."},
-    {u"'kestrune.xla'!More_Information",
-     u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
-     u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to "
-     u"https://www.kestrune.com and click on 'Function Reference'."},
-};
+using test::kExpectedDescriptions;
 
 // Checks that `described` holds the first `rows` descriptions in order, each as seven
 // positional arguments: macro, text, four left out, the category.
@@ -387,8 +359,8 @@ void expect_descriptions(const std::vector<Described>& described, std::size_t ro
     const auto& arguments = described[row].arguments;
     ASSERT_EQ(arguments.size(), 7u);
     for (const CallArgument& argument : arguments) EXPECT_TRUE(argument.name.empty());
-    EXPECT_EQ(arguments[0].value, test::text(kExpectedDescriptions[row].macro));
-    EXPECT_EQ(arguments[1].value, test::text(kExpectedDescriptions[row].text));
+    EXPECT_EQ(arguments[0].value, test::text(std::u16string(kExpectedDescriptions[row].macro)));
+    EXPECT_EQ(arguments[1].value, test::text(std::u16string(kExpectedDescriptions[row].text)));
     for (std::size_t left_out = 2; left_out <= 5; ++left_out) {
       EXPECT_TRUE(arguments[left_out].value.is_missing()) << left_out + 1;
     }

@@ -7,6 +7,7 @@
 
 #include "automation/utf8.hpp"
 #include "excel_stand_in.hpp"
+#include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"
 #include "platform/win32/about_dialog.hpp"
 
@@ -17,41 +18,7 @@ using namespace std::chrono_literals;
 
 constexpr std::u16string_view kCategory = u"kestrune";
 
-struct Description {
-  std::u16string_view macro;
-  std::u16string_view text;
-};
-
-// The thirteen descriptions in the order they are sent; the last one's text also names the
-// maker's web address.
-const std::array<Description, 12> kDescriptions = {{
-    {u"'kestrune.xla'!krSEARCH", u"Extremely versatile and flexible text search."},
-    {u"'kestrune.xla'!krREPLACE", u"Extremely versatile and flexible text replacement."},
-    {u"'kestrune.xla'!krCOUNTINCELL",
-     u"Counts the occurrences of a given string in a worksheet cell, or within in any text "
-     u"string, allowing versatile and flexible criteria."},
-    {u"'kestrune.xla'!krGETWORD",
-     u"Returns the nth word in a string, with allowing versatile and flexible criteria for word "
-     u"separators."},
-    {u"'kestrune.xla'!krEXCLUDE", u"Excludes undesired characters from text."},
-    {u"'kestrune.xla'!krEXCLUDENOTNUM",
-     u"Excludes non-numeric and other undesired characters and/or digits from text."},
-    {u"'kestrune.xla'!krEXTRACT", u"Retrieves desired characters from text."},
-    {u"'kestrune.xla'!krEXTRACTNUM", u"Retrieves numeric and other desired characters from text."},
-    {u"'kestrune.xla'!krST", u"Returns the English ordinal indicator of a cardinal number."},
-    {u"'kestrune.xla'!krCONCATULA",
-     u"Evaluates a concatenated formula, or any other all-text formula in which the operator is "
-     u"text."},
-    {u"'kestrune.xla'!krTEST", u"Determines whether kestrune is working properly."},
-    {u"'kestrune.xla'!krVERSION", u"Returns the version number of kestrune."},
-}};
-constexpr std::u16string_view kInformationMacro = u"'kestrune.xla'!More_Information";
-
-std::u16string information_text() {
-  return u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
-         u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to " +
-         std::u16string(kMakerWebAddress) + u" and click on 'Function Reference'.";
-}
+using test::kExpectedDescriptions;
 
 bool is_put(const HostCall& call, std::u16string_view member, bool value) {
   return call.member == member && (call.flags & DISPATCH_PROPERTYPUT) &&
@@ -99,14 +66,12 @@ void check_full_run(const ExcelStandIn& host, std::size_t add_ins, const std::st
   checks.expect(calls_named(host, u"Name").size() == add_ins,
                 label + ": every add-in's name is read");
   const std::vector<HostCall> described = calls_named(host, u"MacroOptions");
-  checks.expect(described.size() == kDescriptions.size() + 1, label + ": thirteen descriptions");
-  for (std::size_t row = 0; row < described.size() && row < kDescriptions.size(); ++row) {
-    check_description_call(described[row], kDescriptions[row].macro, kDescriptions[row].text,
+  checks.expect(described.size() == kExpectedDescriptions.size(),
+                label + ": thirteen descriptions");
+  for (std::size_t row = 0; row < described.size() && row < kExpectedDescriptions.size(); ++row) {
+    check_description_call(described[row], kExpectedDescriptions[row].macro,
+                           kExpectedDescriptions[row].text,
                            label + ", row " + std::to_string(row + 1), checks);
-  }
-  if (described.size() == kDescriptions.size() + 1) {
-    check_description_call(described.back(), kInformationMacro, information_text(),
-                           label + ", row 13", checks);
   }
 }
 

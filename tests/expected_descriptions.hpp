@@ -1,0 +1,42 @@
+// The thirteen function descriptions the host must receive, in order, written out as the
+// tests expect them (not taken from the code that sends them). Shared by the Linux tests and
+// the Windows client.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace kestrune::test {
+
+struct ExpectedDescription {
+  std::u16string_view macro;
+  std::u16string_view text;
+};
+
+inline constexpr std::array<ExpectedDescription, 13> kExpectedDescriptions{{
+    {u"'kestrune.xla'!krSEARCH", u"Extremely versatile and flexible text search."},
+    {u"'kestrune.xla'!krREPLACE", u"Extremely versatile and flexible text replacement."},
+    {u"'kestrune.xla'!krCOUNTINCELL",
+     u"Counts the occurrences of a given string in a worksheet cell, or within in any text "
+     u"string, allowing versatile and flexible criteria."},
+    {u"'kestrune.xla'!krGETWORD",
+     u"Returns the nth word in a string, with allowing versatile and flexible criteria for word "
+     u"separators."},
+    {u"'kestrune.xla'!krEXCLUDE", u"Excludes undesired characters from text."},
+    {u"'kestrune.xla'!krEXCLUDENOTNUM",
+     u"Excludes non-numeric and other undesired characters and/or digits from text."},
+    {u"'kestrune.xla'!krEXTRACT", u"Retrieves desired characters from text."},
+    {u"'kestrune.xla'!krEXTRACTNUM", u"Retrieves numeric and other desired characters from text."},
+    {u"'kestrune.xla'!krST", u"Returns the English ordinal indicator of a cardinal number."},
+    {u"'kestrune.xla'!krCONCATULA",
+     u"Evaluates a concatenated formula, or any other all-text formula in which the operator is "
+     u"text."},
+    {u"'kestrune.xla'!krTEST", u"Determines whether kestrune is working properly."},
+    {u"'kestrune.xla'!krVERSION", u"Returns the version number of kestrune."},
+    {u"'kestrune.xla'!More_Information",
+     u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
+     u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to "
+     u"https://www.kestrune.com and click on 'Function Reference'."},
+}};
+
+}  // namespace kestrune::test
