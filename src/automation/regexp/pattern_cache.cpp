@@ -13,6 +13,11 @@ constexpr std::size_t kCachedPatterns = 32;
 class PatternCache {
  public:
   std::shared_ptr<const CompiledPattern> get(std::u16string_view source, bool ignore_case) {
+    // A column of calls asks for one pattern over and over: the front entry needs no hash.
+    if (!entries_.empty() && entries_.front().pattern->ignore_case() == ignore_case &&
+        entries_.front().pattern->source() == source) {
+      return entries_.front().pattern;
+    }
     const std::size_t hash = std::hash<std::u16string_view>{}(source);
     const auto hit = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
       return e.hash == hash && e.pattern->ignore_case() == ignore_case &&
