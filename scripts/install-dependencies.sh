@@ -3,8 +3,8 @@
 # Runs apt-get only when something is missing, so a second run costs nothing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libpcre2-dev googletest libgtest-dev libbenchmark-dev
-  nodejs)
+# (Node.js, used only to regenerate the checked-in tables under tools/, is not needed here.)
+packages=(cmake ninja-build g++ pkg-config libpcre2-dev googletest libgtest-dev libbenchmark-dev)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
