@@ -207,6 +207,12 @@ std::u16string to_text(const Variant& value) {
   }
 }
 
+std::u16string_view to_text_view(const Variant& value, std::u16string& storage) {
+  if (value.is_text()) return value.text_value();
+  storage = to_text(value);
+  return storage;
+}
+
 double to_number(const Variant& value) {
   switch (value.type()) {
     case VariantType::empty:

@@ -43,6 +43,9 @@ Variant dereference(const Variant& value);
 // Reading Variants; the decimal separator is the user's (locale.hpp). Each raises a Failure
 // where the value has no such form.
 std::u16string to_text(const Variant& value);
+// The text form as a view: of the Variant's own text when it is one (no copy), otherwise of
+// `storage`, which receives to_text(value).
+std::u16string_view to_text_view(const Variant& value, std::u16string& storage);
 double to_number(const Variant& value);
 bool to_truth(const Variant& value);
 

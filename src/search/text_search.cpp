@@ -61,22 +61,27 @@ bool replaces_first_match_only(const Variant& replace_all) {
   return round_to_whole(to_number(value)) != -1;
 }
 
+// The texts of one call. The subject views the caller's text where it is one and is searched
+// as given; otherwise it views `converted`.
 struct WorkingTexts {
-  std::u16string subject;  // reversed when searching from the right
+  std::u16string converted;
+  std::u16string_view subject;  // reversed when searching from the right
   std::u16string pattern;
   bool from_right = false;
 };
 
-WorkingTexts read_working_texts(const TextSearchArguments& a) {
-  const std::u16string find = to_text(a.find_text);
-  WorkingTexts texts;
-  texts.subject = to_text(a.string_to_search);
-  const std::u16string before = to_text(a.find_before_text);
-  const std::u16string not_before = to_text(a.find_not_before_text);
+void read_working_texts(const TextSearchArguments& a, WorkingTexts& texts) {
+  std::u16string find_storage, before_storage, not_before_storage;
+  const std::u16string_view find = to_text_view(a.find_text, find_storage);
+  texts.subject = to_text_view(a.string_to_search, texts.converted);
+  const std::u16string_view before = to_text_view(a.find_before_text, before_storage);
+  const std::u16string_view not_before = to_text_view(a.find_not_before_text, not_before_storage);
   texts.from_right = to_truth(a.search_from_right);
-  if (texts.from_right) texts.subject = reverse_text(texts.subject);
+  if (texts.from_right) {
+    texts.converted = reverse_text(texts.subject);
+    texts.subject = texts.converted;
+  }
   texts.pattern = build_search_pattern(find, before, not_before);
-  return texts;
 }
 
 Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts) {
@@ -98,11 +103,12 @@ Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const Worki
 
 Variant search_or_replace(const TextSearchArguments& a, ListLayout layout) {
   const std::optional<int> code = fill_defaults(a);
-  const WorkingTexts texts = read_working_texts(a);
+  WorkingTexts texts;
+  read_working_texts(a, texts);
   RegExp re;
   re.IgnoreCase = !to_truth(a.case_sensitive);
-  if (code == return_code::kPatternQuery) return Variant::text(texts.pattern);
-  re.Pattern = texts.pattern;
+  if (code == return_code::kPatternQuery) return Variant::text(std::move(texts.pattern));
+  re.Pattern = std::move(texts.pattern);
   re.Global = true;
   if (!re.Test(texts.subject)) return a.not_found_return;
   if (!a.replace_text.is_missing()) return replace_matches(a, re, texts);
