@@ -270,15 +270,15 @@ std::int32_t round_to_whole(double value) {
 }
 
 bool equals_empty_text(const Variant& value) {
-  const Variant plain = dereference(value);
-  if (plain.is_text()) return plain.text_value().empty();
-  return to_text(plain).empty();
+  if (value.is_object()) return equals_empty_text(dereference(value));
+  if (value.is_text()) return value.text_value().empty();
+  return to_text(value).empty();
 }
 
 bool equals_number(const Variant& value, double number) {
-  const Variant plain = dereference(value);
-  if (plain.is_null()) return false;
-  return to_number(plain) == number;
+  if (value.is_object()) return equals_number(dereference(value), number);
+  if (value.is_null()) return false;
+  return to_number(value) == number;
 }
 
 }  // namespace kestrune
