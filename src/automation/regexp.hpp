@@ -42,6 +42,7 @@ namespace kestrune {
 
 namespace regexp_internal {
 class CompiledPattern;
+class RememberedMatches;
 }  // namespace regexp_internal
 
 // One match: where it starts in the searched text (counted from 0), how long it is, and its
@@ -88,6 +89,8 @@ class RegExp {
   const regexp_internal::CompiledPattern& compiled();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
+  // The last matches found, so that Test, Execute and Replace on one text search it once.
+  std::unique_ptr<regexp_internal::RememberedMatches> remembered_;
 };
 
 }  // namespace kestrune

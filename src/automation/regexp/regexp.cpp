@@ -9,19 +9,7 @@ namespace kestrune {
 
 using regexp_internal::MatchList;
 
-namespace {
-
-// The last matches found on this thread, whichever RegExp found them: Test, Execute and Replace
-// on one text search it once, and so do the several matchers of one worksheet call that search
-// the same text for the same pattern. Keyed by pattern and text, so it cannot change a result.
-regexp_internal::RememberedMatches& remembered() {
-  thread_local regexp_internal::RememberedMatches matches;
-  return matches;
-}
-
-}  // namespace
-
-RegExp::RegExp() = default;
+RegExp::RegExp() : remembered_(std::make_unique<regexp_internal::RememberedMatches>()) {}
 
 RegExp::~RegExp() = default;
 
@@ -34,13 +22,13 @@ const regexp_internal::CompiledPattern& RegExp::compiled() {
 
 bool RegExp::Test(std::u16string_view text) {
   compiled();
-  return !remembered().first(compiled_, text).empty();
+  return !remembered_->first(compiled_, text).empty();
 }
 
 MatchCollection RegExp::Execute(std::u16string_view text) {
   compiled();
   const MatchList& found =
-      Global ? remembered().all(compiled_, text) : remembered().first(compiled_, text);
+      Global ? remembered_->all(compiled_, text) : remembered_->first(compiled_, text);
   const std::size_t count = Global ? found.size() : std::min<std::size_t>(found.size(), 1);
   MatchCollection collection;
   collection.matches_.reserve(count);
@@ -54,7 +42,7 @@ MatchCollection RegExp::Execute(std::u16string_view text) {
 std::u16string RegExp::Replace(std::u16string_view text, std::u16string_view replacement) {
   const regexp_internal::CompiledPattern& pattern = compiled();
   const MatchList& found =
-      Global ? remembered().all(compiled_, text) : remembered().first(compiled_, text);
+      Global ? remembered_->all(compiled_, text) : remembered_->first(compiled_, text);
   const std::size_t count = Global ? found.size() : std::min<std::size_t>(found.size(), 1);
   const regexp_internal::ReplacementTemplate expansion(replacement, pattern.group_count(),
                                                        pattern.group_names());
