@@ -45,14 +45,6 @@ Variant typed_range_of_texts(std::vector<Variant> cells) {
 
 const Variant kNA = Variant::error(worksheet_error::kNA);
 
-std::u16string number_filtered(std::u16string_view input, char16_t separator) {
-  NumberFilter filter;
-  std::u16string output;
-  for (char16_t c : input) filter.Feed(c, separator, output);
-  filter.Finish(output);
-  return output;
-}
-
 TEST(NumberFilter, KeepsTheCharactersOfANumber) {
   struct Case {
     std::u16string input;
@@ -114,7 +106,7 @@ TEST(NumberFilter, KeepsTheCharactersOfANumber) {
        u'.', u"7"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(number_filtered(c.input, c.separator), c.expected)
+    EXPECT_EQ(number_characters(c.input, c.separator), c.expected)
         << "input " << std::string(c.input.begin(), c.input.end()) << ", separator "
         << char(c.separator);
   }

@@ -16,6 +16,12 @@
 
 namespace kestrune {
 
+// Writes a member's default into an omitted argument, in place, as by-reference arguments take
+// them.
+inline void default_if_missing(Variant& argument, Variant value) {
+  if (argument.is_missing()) argument = std::move(value);
+}
+
 // On a failure: a copy of not_found_return as it stands when the failure is caught (the work
 // may already have written its default into it).
 template <class Work>

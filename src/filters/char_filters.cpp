@@ -12,14 +12,6 @@
 namespace kestrune {
 namespace {
 
-std::u16string number_characters(std::u16string_view text, char16_t separator) {
-  NumberFilter filter;
-  std::u16string output;
-  for (char16_t c : text) filter.Feed(c, separator, output);
-  filter.Finish(output);
-  return output;
-}
-
 // One mark per character of `text` covered by an occurrence of an item. Occurrences of one item
 // do not overlap each other; those of different items may.
 std::vector<bool> mark_occurrences(std::u16string_view text,

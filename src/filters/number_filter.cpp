@@ -99,4 +99,12 @@ void NumberFilter::write_exponent_marker(char16_t sign, std::u16string& output) 
   first_digit_seen = false;
 }
 
+std::u16string number_characters(std::u16string_view text, char16_t separator) {
+  NumberFilter filter;
+  std::u16string output;
+  for (char16_t c : text) filter.Feed(c, separator, output);
+  filter.Finish(output);
+  return output;
+}
+
 }  // namespace kestrune

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kestrune {
 
@@ -44,5 +45,8 @@ class NumberFilter {
   bool exponent_written = false;  // no second exponent is recognised
   bool e_pending = false;         // an "E" waits for its sign
 };
+
+// A fresh filter fed every character of `text`, then finished: the characters of its number.
+std::u16string number_characters(std::u16string_view text, char16_t separator);
 
 }  // namespace kestrune

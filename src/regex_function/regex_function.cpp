@@ -37,10 +37,6 @@ constexpr std::array kKnownReturnTypes{kEveryMatchReplaced, kFirstMatchReplaced,
                                        kFirstLength,        kFirstValue,         kMatchCount,
                                        kAllPositions,       kAllLengths,         kAllValues};
 
-void default_if_missing(Variant& argument, Variant value) {
-  if (argument.is_missing()) argument = std::move(value);
-}
-
 // The known return type that `return_type` equals as a number; nullopt for any other value.
 std::optional<ReturnType> known_return_type(const Variant& return_type) {
   for (ReturnType code : kKnownReturnTypes) {

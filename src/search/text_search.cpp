@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 
+#include "automation/calling_pattern.hpp"
 #include "automation/conversions.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/regexp.hpp"
@@ -12,10 +13,6 @@
 
 namespace kestrune {
 namespace {
-
-void default_if_missing(Variant& argument, Variant value) {
-  if (argument.is_missing()) argument = std::move(value);
-}
 
 // The result code return_type selects: the codes compare by equality with the value as passed,
 // so 1.5 or 0 select none and a null equals none; a text that is not a number is a Failure.
