@@ -1,9 +1,13 @@
-// Variant conversions: text forms of numbers and dates, text read as numbers and truth values,
-// rounding, and the comparisons the members make.
+// Variant values and conversions: copying, moving and comparing values of every kind, text forms
+// of numbers and dates, text read as numbers and truth values, rounding, and the comparisons the
+// members make.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <variant>
+#include <vector>
 
 #include "automation/conversions.hpp"
 #include "automation/failure.hpp"
@@ -13,6 +17,84 @@
 
 namespace kestrune {
 namespace {
+
+// One value of every kind, owned parts included.
+std::vector<Variant> values_of_every_kind() {
+  Array grid = Array::two_dimensional(2, 2);
+  grid.at(1, 1) = Variant::text(u"a text longer than the short-string buffer");
+  grid.at(2, 2) = Variant::number(2);
+  return {Variant(),
+          Variant::null(),
+          Variant::number(1.5),
+          Variant::i2(-3),
+          Variant::i4(70000),
+          Variant::r4(0.25f),
+          Variant::date(45000.5),
+          Variant::text(u"short"),
+          Variant::text(std::u16string(100, u'x')),
+          Variant::boolean(true),
+          Variant::error(worksheet_error::kNA),
+          Variant::missing(),
+          Variant::object(std::make_shared<ValueObject>(Variant::text(u"in a cell"))),
+          Variant::object(nullptr),
+          Variant::array(std::move(grid))};
+}
+
+TEST(VariantValues, CopiesAndMovesKeepKindAndValue) {
+  const std::vector<Variant> values = values_of_every_kind();
+  for (const Variant& value : values) {
+    Variant copy = value;
+    EXPECT_EQ(copy, value);
+    EXPECT_EQ(copy.type(), value.type());
+    Variant moved = std::move(copy);
+    EXPECT_EQ(moved, value);
+    for (const Variant& other : values) {  // assigning over every kind, owned parts included
+      Variant target = other;
+      target = value;
+      EXPECT_EQ(target, value);
+      Variant source = value;
+      target = other;
+      target = std::move(source);
+      EXPECT_EQ(target, value);
+    }
+    Variant self = value;
+    const Variant& alias = self;
+    self = alias;
+    EXPECT_EQ(self, value);
+  }
+}
+
+TEST(VariantValues, AnElementMovedOverItsOwnArray) {
+  Array list = Array::one_dimensional(2);
+  list.elements()[1] = Variant::text(std::u16string(40, u'w'));
+  Variant holder = Variant::array(std::move(list));
+  holder = std::move(holder.array_value().elements()[1]);
+  EXPECT_EQ(holder, Variant::text(std::u16string(40, u'w')));
+
+  Array copied = Array::one_dimensional(1);
+  copied.elements()[0] = Variant::number(7);
+  Variant outer = Variant::array(std::move(copied));
+  outer = outer.array_value().elements()[0];
+  EXPECT_EQ(outer, Variant::number(7));
+}
+
+TEST(VariantValues, EqualityAndKinds) {
+  const std::vector<Variant> values = values_of_every_kind();
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t j = 0; j < values.size(); ++j) {
+      EXPECT_EQ(values[i] == values[j], i == j) << i << " " << j;
+    }
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(Variant::number(nan), Variant::number(nan));
+  EXPECT_FALSE(Variant::number(1) == Variant::i4(1));  // the kind is part of the value
+  EXPECT_THROW((void)Variant::number(1).text_value(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant::text(u"1").numeric_value(), std::bad_variant_access);
+  EXPECT_THROW((void)Variant::null().array_value(), std::bad_variant_access);
+  EXPECT_EQ(Variant::i2(-3).numeric_value(), -3);
+  EXPECT_TRUE(Variant::missing().is_missing());
+  EXPECT_FALSE(Variant::error(worksheet_error::kNA).is_missing());
+}
 
 struct NumberText {
   double value;

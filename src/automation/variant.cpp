@@ -1,64 +1,118 @@
 #include "automation/variant.hpp"
 
+#include <type_traits>
+#include <utility>
+#include <variant>
+
 #include "automation/failure.hpp"
 
 namespace kestrune {
 
-Variant Variant::null() { return Variant(VariantType::null, std::monostate{}); }
-Variant Variant::number(double value) { return Variant(VariantType::r8, value); }
-Variant Variant::i2(std::int16_t value) { return Variant(VariantType::i2, double(value)); }
-Variant Variant::i4(std::int32_t value) { return Variant(VariantType::i4, double(value)); }
-Variant Variant::r4(float value) { return Variant(VariantType::r4, double(value)); }
-Variant Variant::date(double ole_date) { return Variant(VariantType::date, ole_date); }
-Variant Variant::text(std::u16string value) { return Variant(VariantType::text, std::move(value)); }
-Variant Variant::boolean(bool value) { return Variant(VariantType::boolean, value); }
-Variant Variant::error(std::uint32_t code) { return Variant(VariantType::error, code); }
-Variant Variant::object(std::shared_ptr<const Object> value) {
-  return Variant(VariantType::object, std::move(value));
-}
-Variant Variant::array(Array value) {
-  return Variant(VariantType::array, ArrayBox(std::move(value)));
+Variant::Variant(const Variant& other) : type_(other.type_) { build_from(other); }
+
+Variant& Variant::operator=(const Variant& other) {
+  if (this != &other) *this = Variant(other);
+  return *this;
 }
 
-bool Variant::is_numeric() const {
-  switch (type_) {
-    case VariantType::i2:
-    case VariantType::i4:
-    case VariantType::r4:
-    case VariantType::r8:
-    case VariantType::date:
-      return true;
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this == &other) return *this;
+  if (type_ == VariantType::text || type_ == VariantType::object || type_ == VariantType::array) {
+    // `other` may live inside what *this owns (an element of its array): take it out first.
+    Variant moved(std::move(other));
+    release_owned();
+    type_ = moved.type_;
+    take(moved);
+    return *this;
+  }
+  type_ = other.type_;
+  take(other);
+  return *this;
+}
+
+template <class Source>
+void Variant::build_from(Source&& other) {
+  constexpr bool moving = !std::is_lvalue_reference_v<Source>;
+  switch (other.type_) {
+    case VariantType::text:
+      new (&text_) std::u16string(std::forward<Source>(other).text_);
+      break;
+    case VariantType::object:
+      new (&object_) std::shared_ptr<const Object>(std::forward<Source>(other).object_);
+      break;
+    case VariantType::array:
+      if constexpr (moving) {
+        array_ = std::exchange(other.array_, nullptr);
+      } else {
+        array_ = new Array(*other.array_);
+      }
+      break;
+    case VariantType::boolean:
+      boolean_ = other.boolean_;
+      break;
+    case VariantType::error:
+      code_ = other.code_;
+      break;
     default:
-      return false;
+      if (other.is_numeric()) number_ = other.number_;
   }
 }
 
-double Variant::numeric_value() const { return std::get<double>(value_); }
-
-const std::shared_ptr<const Object>& Variant::object_value() const {
-  return std::get<std::shared_ptr<const Object>>(value_);
+void Variant::take(Variant& other) noexcept {
+  build_from(std::move(other));
+  other.release();  // what is left of a moved text or object; a taken array is null
+  other.type_ = VariantType::empty;
 }
 
-const Array& Variant::array_value() const { return *std::get<ArrayBox>(value_).array; }
-Array& Variant::array_value() { return *std::get<ArrayBox>(value_).array; }
-
-Variant::ArrayBox::ArrayBox(Array value) : array(std::make_unique<Array>(std::move(value))) {}
-Variant::ArrayBox::ArrayBox(const ArrayBox& other) : array(std::make_unique<Array>(*other.array)) {}
-Variant::ArrayBox& Variant::ArrayBox::operator=(const ArrayBox& other) {
-  if (this != &other) array = std::make_unique<Array>(*other.array);
-  return *this;
+void Variant::release_owned() noexcept {
+  switch (type_) {
+    case VariantType::text:
+      text_.~basic_string();
+      break;
+    case VariantType::object:
+      object_.~shared_ptr();
+      break;
+    case VariantType::array:
+      delete array_;
+      break;
+    default:
+      break;
+  }
 }
-Variant::ArrayBox::~ArrayBox() = default;
 
-bool operator==(const Variant::ArrayBox& a, const Variant::ArrayBox& b) {
-  return *a.array == *b.array;
+void Variant::wrong_kind() { throw std::bad_variant_access(); }
+
+Variant Variant::object(std::shared_ptr<const Object> value) {
+  Variant v(VariantType::object);
+  new (&v.object_) std::shared_ptr<const Object>(std::move(value));
+  return v;
+}
+
+Variant Variant::array(Array value) {
+  Array* owned = new Array(std::move(value));
+  Variant v(VariantType::array);
+  v.array_ = owned;
+  return v;
 }
 
 bool operator==(const Variant& a, const Variant& b) {
   if (a.type_ != b.type_) return false;
-  return a.value_ == b.value_ ||
-         (a.is_numeric() && a.numeric_value() != a.numeric_value() &&
-          b.numeric_value() != b.numeric_value());  // NaN equals NaN for test purposes
+  switch (a.type_) {
+    case VariantType::text:
+      return a.text_ == b.text_;
+    case VariantType::object:
+      return a.object_ == b.object_;
+    case VariantType::array:
+      return *a.array_ == *b.array_;
+    case VariantType::boolean:
+      return a.boolean_ == b.boolean_;
+    case VariantType::error:
+      return a.code_ == b.code_;
+    default:
+      if (!a.is_numeric()) return true;  // empty, null
+      // NaN equals NaN for test purposes.
+      return a.number_ == b.number_ || (a.number_ != a.number_ && b.number_ != b.number_);
+  }
 }
 
 Array Array::one_dimensional(std::size_t count, std::int32_t lower) {
@@ -67,6 +121,13 @@ Array Array::one_dimensional(std::size_t count, std::int32_t lower) {
 
 Array Array::two_dimensional(std::size_t rows, std::size_t columns, std::int32_t lower) {
   return with_bounds({ArrayBound{lower, rows}, ArrayBound{lower, columns}});
+}
+
+Array Array::list(std::vector<Variant> elements, std::int32_t lower) {
+  Array array;
+  array.bounds_ = {ArrayBound{lower, elements.size()}};
+  array.elements_ = std::move(elements);
+  return array;
 }
 
 Array Array::with_bounds(std::vector<ArrayBound> bounds) {

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <variant>
+#include <utility>
 #include <vector>
 
 namespace kestrune {
@@ -66,17 +66,38 @@ class Object {
 
 class Variant {
  public:
-  Variant() = default;  // empty
+  Variant() noexcept : type_(VariantType::empty) {}
+  Variant(const Variant& other);
+  Variant(Variant&& other) noexcept : type_(other.type_) { take(other); }
+  Variant& operator=(const Variant& other);
+  Variant& operator=(Variant&& other) noexcept;
+  ~Variant() { release(); }
 
-  static Variant null();
-  static Variant number(double value);  // a double (type r8)
-  static Variant i2(std::int16_t value);
-  static Variant i4(std::int32_t value);
-  static Variant r4(float value);
-  static Variant date(double ole_date);  // days since 30 December 1899
-  static Variant text(std::u16string value);
-  static Variant boolean(bool value);
-  static Variant error(std::uint32_t code);
+  // Worksheet calls make, move and drop many small values: the makers of the common kinds are
+  // inline, and only a text, an object or an array owns anything.
+  static Variant null() { return Variant(VariantType::null); }
+  static Variant number(double value) { return numeric(VariantType::r8, value); }  // type r8
+  static Variant i2(std::int16_t value) { return numeric(VariantType::i2, value); }
+  static Variant i4(std::int32_t value) { return numeric(VariantType::i4, value); }
+  static Variant r4(float value) { return numeric(VariantType::r4, value); }
+  static Variant date(double ole_date) {  // days since 30 December 1899
+    return numeric(VariantType::date, ole_date);
+  }
+  static Variant text(std::u16string value) {
+    Variant v(VariantType::text);
+    new (&v.text_) std::u16string(std::move(value));
+    return v;
+  }
+  static Variant boolean(bool value) {
+    Variant v(VariantType::boolean);
+    v.boolean_ = value;
+    return v;
+  }
+  static Variant error(std::uint32_t code) {
+    Variant v(VariantType::error);
+    v.code_ = code;
+    return v;
+  }
   static Variant missing() { return error(kMissingArgument); }
   static Variant object(std::shared_ptr<const Object> value);  // nullptr: Nothing
   static Variant array(Array value);
@@ -89,42 +110,85 @@ class Variant {
   bool is_error() const { return type_ == VariantType::error; }
   bool is_object() const { return type_ == VariantType::object; }
   bool is_array() const { return type_ == VariantType::array; }
-  bool is_missing() const { return is_error() && error_code() == kMissingArgument; }
+  bool is_missing() const { return is_error() && code_ == kMissingArgument; }
   // Any of the numeric kinds: i2, i4, r4, r8 and date.
-  bool is_numeric() const;
+  bool is_numeric() const {
+    switch (type_) {
+      case VariantType::i2:
+      case VariantType::i4:
+      case VariantType::r4:
+      case VariantType::r8:
+      case VariantType::date:
+        return true;
+      default:
+        return false;
+    }
+  }
 
   // Accessors for the kind the value has; asking for another kind is a programming error
   // (std::bad_variant_access).
-  double numeric_value() const;  // i2, i4, r4, r8 and date, as a double
-  const std::u16string& text_value() const { return std::get<std::u16string>(value_); }
-  bool boolean_value() const { return std::get<bool>(value_); }
-  std::uint32_t error_code() const { return std::get<std::uint32_t>(value_); }
-  const std::shared_ptr<const Object>& object_value() const;
-  const Array& array_value() const;
-  Array& array_value();
+  double numeric_value() const {  // i2, i4, r4, r8 and date, as a double
+    if (!is_numeric()) wrong_kind();
+    return number_;
+  }
+  const std::u16string& text_value() const {
+    if (!is_text()) wrong_kind();
+    return text_;
+  }
+  bool boolean_value() const {
+    if (!is_boolean()) wrong_kind();
+    return boolean_;
+  }
+  std::uint32_t error_code() const {
+    if (!is_error()) wrong_kind();
+    return code_;
+  }
+  const std::shared_ptr<const Object>& object_value() const {
+    if (!is_object()) wrong_kind();
+    return object_;
+  }
+  const Array& array_value() const {
+    if (!is_array()) wrong_kind();
+    return *array_;
+  }
+  Array& array_value() {
+    if (!is_array()) wrong_kind();
+    return *array_;
+  }
 
   friend bool operator==(const Variant& a, const Variant& b);
 
  private:
-  struct ArrayBox;
-  friend bool operator==(const ArrayBox& a, const ArrayBox& b);
-  struct ArrayBox {
-    ArrayBox(Array value);
-    ArrayBox(const ArrayBox& other);
-    ArrayBox& operator=(const ArrayBox& other);
-    ArrayBox(ArrayBox&&) noexcept = default;
-    ArrayBox& operator=(ArrayBox&&) noexcept = default;
-    ~ArrayBox();
-    friend bool operator==(const ArrayBox& a, const ArrayBox& b);
-    std::unique_ptr<Array> array;
+  explicit Variant(VariantType type) noexcept : type_(type) {}
+  template <class Number>
+  static Variant numeric(VariantType type, Number value) {
+    Variant v(type);
+    v.number_ = double(value);
+    return v;
+  }
+  [[noreturn]] static void wrong_kind();
+  // Builds in *this, which holds nothing yet, the value of `other`, copied or moved.
+  template <class Source>
+  void build_from(Source&& other);
+  // Takes over what `other` holds, leaving it empty; *this holds nothing yet.
+  void take(Variant& other) noexcept;
+  // Frees what *this owns; its kind is then to be set anew.
+  void release() noexcept {
+    if (type_ == VariantType::text || type_ == VariantType::object || type_ == VariantType::array) {
+      release_owned();
+    }
+  }
+  void release_owned() noexcept;
+
+  VariantType type_;
+  union {
+    double number_;  // i2, i4, r4, r8 and date
+    bool boolean_;
+    std::uint32_t code_;
+    std::u16string text_;
+    std::shared_ptr<const Object> object_;
+    Array* array_;  // owned; null only once taken by a move
   };
-  using Storage = std::variant<std::monostate, double, std::u16string, bool, std::uint32_t,
-                               std::shared_ptr<const Object>, ArrayBox>;
-
-  Variant(VariantType type, Storage value) : type_(type), value_(std::move(value)) {}
-
-  VariantType type_ = VariantType::empty;
-  Storage value_;
 };
 
 // One dimension of an array: its lower bound and number of elements.
@@ -143,6 +207,8 @@ class Array {
   static Array one_dimensional(std::size_t count, std::int32_t lower = 1);
   static Array two_dimensional(std::size_t rows, std::size_t columns, std::int32_t lower = 1);
   static Array with_bounds(std::vector<ArrayBound> bounds);
+  // One dimension holding `elements`, the first at index `lower`.
+  static Array list(std::vector<Variant> elements, std::int32_t lower = 1);
 
   std::size_t dimensions() const { return bounds_.size(); }
   const std::vector<ArrayBound>& bounds() const { return bounds_; }
