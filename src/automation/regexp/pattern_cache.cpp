@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "automation/same_text.hpp"
+
 namespace kestrune::regexp_internal {
 namespace {
 
@@ -15,13 +17,13 @@ class PatternCache {
   std::shared_ptr<const CompiledPattern> get(std::u16string_view source, bool ignore_case) {
     // A column of calls asks for one pattern over and over: the front entry needs no hash.
     if (!entries_.empty() && entries_.front().pattern->ignore_case() == ignore_case &&
-        entries_.front().pattern->source() == source) {
+        same_text(entries_.front().pattern->source(), source)) {
       return entries_.front().pattern;
     }
     const std::size_t hash = std::hash<std::u16string_view>{}(source);
     const auto hit = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
       return e.hash == hash && e.pattern->ignore_case() == ignore_case &&
-             e.pattern->source() == source;
+             same_text(e.pattern->source(), source);
     });
     if (hit != entries_.end()) {
       std::rotate(entries_.begin(), hit, hit + 1);

@@ -4,6 +4,7 @@
 #include "automation/regexp/pattern_cache.hpp"
 #include "automation/regexp/remembered_matches.hpp"
 #include "automation/regexp/replacement.hpp"
+#include "automation/same_text.hpp"
 
 namespace kestrune {
 
@@ -14,7 +15,8 @@ RegExp::RegExp() : remembered_(std::make_unique<regexp_internal::RememberedMatch
 RegExp::~RegExp() = default;
 
 const regexp_internal::CompiledPattern& RegExp::compiled() {
-  if (!compiled_ || compiled_->ignore_case() != IgnoreCase || compiled_->source() != Pattern) {
+  if (!compiled_ || compiled_->ignore_case() != IgnoreCase ||
+      !same_text(compiled_->source(), Pattern)) {
     compiled_ = regexp_internal::compiled_pattern_for(Pattern, IgnoreCase);
   }
   return *compiled_;

@@ -1,7 +1,8 @@
 #include "automation/regexp/remembered_matches.hpp"
 
 #include <cstdint>
-#include <cstring>
+
+#include "automation/same_text.hpp"
 
 namespace kestrune::regexp_internal {
 namespace {
@@ -38,8 +39,7 @@ const MatchList& RememberedMatches::all(const std::shared_ptr<const CompiledPatt
 
 bool RememberedMatches::holds(const std::shared_ptr<const CompiledPattern>& pattern,
                               std::u16string_view text) const {
-  return pattern_ == pattern && text_.size() == text.size() &&
-         std::memcmp(text_.data(), text.data(), text.size() * sizeof(char16_t)) == 0;
+  return pattern_ == pattern && same_text(text_, text);
 }
 
 void RememberedMatches::search_afresh(const std::shared_ptr<const CompiledPattern>& pattern,
