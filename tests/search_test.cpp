@@ -8,6 +8,7 @@
 #include "automation/cls_kestrune.hpp"
 #include "automation/failure.hpp"
 #include "automation/utf8.hpp"
+#include "search/search_memory.hpp"
 #include "search/search_results.hpp"
 #include "search/search_syntax.hpp"
 #include "search/text_search.hpp"
@@ -39,6 +40,9 @@ struct Search {
 
   Variant run() {
     clsKestrune object;
+    return run(object);
+  }
+  Variant run(clsKestrune& object) {
     return object.krSEARCH(string_to_search, find_text, case_sensitive, return_type,
                            find_before_text, find_not_before_text, return_position_offset,
                            return_length_offset, search_from_right, not_found_return);
@@ -335,8 +339,9 @@ TEST(Outcomes, PlainListsHaveNoCap) {
   Variant subject = text(std::u16string(4000, u'x')), find = text(u"x"), code = number(18);
   Variant m1 = missing(), m2 = missing(), m3 = missing(), m4 = missing(), m5 = missing();
   Variant m6 = missing(), m7 = missing(), m8 = missing();
+  SearchMemory memory;
   const Variant pieces =
-      TextSearch({subject, find, m1, m2, code, m3, m4, m5, m6, m7, m8}, ListLayout::list);
+      TextSearch(memory, {subject, find, m1, m2, code, m3, m4, m5, m6, m7, m8}, ListLayout::list);
   ASSERT_TRUE(pieces.is_array());
   ASSERT_EQ(pieces.array_value().dimensions(), 1u);
   EXPECT_EQ(pieces.array_value().bounds()[0].lower, 1);
@@ -357,6 +362,9 @@ struct Replace {
 
   Variant run() {
     clsKestrune object;
+    return run(object);
+  }
+  Variant run(clsKestrune& object) {
     return object.krREPLACE(string_to_search, find_text, replace_text, case_sensitive, replace_all,
                             find_before_text, find_not_before_text, search_from_right,
                             not_found_return);
@@ -467,6 +475,69 @@ TEST(Reverse, Texts) {
   }
   Variant error = Variant::error(worksheet_error::kNA);
   EXPECT_THROW(object.Reverse(error), Failure);
+}
+
+// An object remembers its last translation and its last matches. Each call of a sequence on one
+// object, whatever changed from the call before, must answer as the same call on a new object.
+TEST(ObjectMemory, CallsInSequenceAnswerAsOnNewObjects) {
+  const std::u16string subject = u"Order 42-A, order 7-b, ORDER 9";
+  const std::u16string same_length = u"Order 43-A, order 8-b, ORDER 0";
+  const auto with = [](Search s, auto&& change) {
+    change(s);
+    return s;
+  };
+  // Each change below alters the answer, so a memory that missed it would show.
+  const std::vector<Search> searches = {
+      search(subject, u"order ?", 3),  // "order 7"
+      with(search(subject, u"order ?", 3),
+           [](Search& s) { s.case_sensitive = Variant::boolean(false); }),  // "Order 4"
+      search(subject, u"order ?", 13),      // every match, after the first only
+      search(same_length, u"order ?", 13),  // another text of the same length
+      with(search(subject, u"order ?", 13),
+           [](Search& s) { s.search_from_right = Variant::boolean(true); }),
+      with(search(subject, u"order ?", 3), [](Search& s) { s.find_before_text = text(u"X"); }),
+      with(search(subject, u"order ?", 99), [](Search& s) { s.find_before_text = text(u"-"); }),
+      search(subject, u"order ?", 3),
+      with(search(subject, u"order ?", 3), [](Search& s) { s.find_not_before_text = text(u"-"); }),
+      search(subject, u"(", 3),  // a pattern that does not compile
+      search(subject, u"order ?", 9),
+      search(subject, u"", 9),
+      search(u"", u"order ?", 9),
+      with(search(subject, u"x", 3), [](Search& s) { s.string_to_search = number(1.5); }),
+  };
+  clsKestrune shared;
+  for (Search s : searches) {
+    Search fresh = s;
+    EXPECT_EQ(s.run(shared), fresh.run()) << to_utf8(s.find_text.text_value());
+  }
+
+  // Replace mode and the members built on the engine share the same memory.
+  Replace first_only{text(subject), text(u"order ?"), text(u"#")};
+  first_only.case_sensitive = Variant::boolean(false);
+  first_only.replace_all = Variant::boolean(false);
+  Replace every = first_only;
+  every.replace_all = Variant::boolean(true);
+  for (Replace r : {first_only, every, first_only}) {
+    Replace fresh = r;
+    EXPECT_EQ(r.run(shared), fresh.run());
+  }
+  const auto count = [&](clsKestrune& object, std::u16string in, bool case_sensitive) {
+    Variant cell_reference = text(std::move(in)), find = text(u"order");
+    Variant rule = Variant::boolean(case_sensitive);
+    return object.krCOUNTINCELL(cell_reference, find, rule);
+  };
+  const auto formula = [](clsKestrune& object, std::u16string written) {
+    Variant text_formula = text(std::move(written));
+    return object.krCONCATULA(text_formula);
+  };
+  for (const bool case_sensitive : {true, false, true}) {
+    clsKestrune fresh;
+    EXPECT_EQ(count(shared, subject, case_sensitive), count(fresh, subject, case_sensitive));
+  }
+  for (const std::u16string written : {u"2*21", u"2*21", u"3*21", u"=5>=3", u"5=>3", u"x+1"}) {
+    clsKestrune fresh;
+    EXPECT_EQ(formula(shared, written), formula(fresh, written)) << to_utf8(written);
+  }
 }
 
 }  // namespace

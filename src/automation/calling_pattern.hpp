@@ -22,6 +22,11 @@ inline void default_if_missing(Variant& argument, Variant value) {
   if (argument.is_missing()) argument = std::move(value);
 }
 
+// The text "#VALUE!", which a member without a not_found_return answers when it cannot work.
+inline Variant value_error_answer() {
+  return Variant::text(std::u16string(mdl_Constants::value_error_text));
+}
+
 // On a failure: a copy of not_found_return as it stands when the failure is caught (the work
 // may already have written its default into it).
 template <class Work>
@@ -39,7 +44,7 @@ Variant answer_or_value_error(Work&& work) {
   try {
     return work();
   } catch (const std::exception&) {
-    return Variant::text(std::u16string(mdl_Constants::value_error_text));
+    return value_error_answer();
   }
 }
 

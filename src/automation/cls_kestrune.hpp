@@ -12,15 +12,21 @@
 //   Variant position = object.krSEARCH(text, find, missing...);   // 2
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "automation/variant.hpp"
 
 namespace kestrune {
 
+class SearchMemory;
+
 class clsKestrune {
  public:
   clsKestrune();
+  ~clsKestrune();
+  clsKestrune(const clsKestrune&) = delete;
+  clsKestrune& operator=(const clsKestrune&) = delete;
 
   std::u16string krHelpfilePath();
   Variant krREGEX(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
@@ -46,6 +52,11 @@ class clsKestrune {
   std::u16string krVERSION();
   std::u16string krTEST();
   void krABOUT();
+
+ private:
+  // What the object's searches keep between calls (search/search_memory.hpp); invisible to
+  // callers.
+  std::unique_ptr<SearchMemory> search_memory_;
 };
 
 }  // namespace kestrune

@@ -3,6 +3,7 @@
 #include "automation/calling_pattern.hpp"
 #include "automation/cls_kestrune.hpp"
 #include "automation/conversions.hpp"
+#include "search/search_memory.hpp"
 #include "search/text_search.hpp"
 
 namespace kestrune {
@@ -20,7 +21,8 @@ Variant clsKestrune::krSEARCH(Variant& string_to_search, Variant& find_text,
                               Variant& search_from_right, Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
     Variant search_mode = Variant::missing();
-    return TextSearch({string_to_search, find_text, search_mode, case_sensitive, return_type,
+    return TextSearch(*search_memory_,
+                      {string_to_search, find_text, search_mode, case_sensitive, return_type,
                        find_before_text, find_not_before_text, return_position_offset,
                        return_length_offset, search_from_right, not_found_return});
   });
@@ -33,7 +35,8 @@ Variant clsKestrune::krREPLACE(Variant& string_to_search, Variant& find_text, Va
   return answer_or_not_found_return(not_found_return, [&] {
     Variant no_position_offset = Variant::missing();
     Variant no_length_offset = Variant::missing();
-    return TextSearch({string_to_search, find_text, replace_text, case_sensitive, replace_all,
+    return TextSearch(*search_memory_,
+                      {string_to_search, find_text, replace_text, case_sensitive, replace_all,
                        find_before_text, find_not_before_text, no_position_offset, no_length_offset,
                        search_from_right, not_found_return});
   });
@@ -48,7 +51,8 @@ Variant clsKestrune::krCOUNTINCELL(Variant& cell_reference, Variant& find_text,
     Variant no_position_offset = Variant::missing(), no_length_offset = Variant::missing();
     Variant from_left = Variant::missing();
     Variant zero = Variant::number(0);
-    return TextSearch({cell_reference, find_text, search_mode, case_sensitive, count, no_before,
+    return TextSearch(*search_memory_,
+                      {cell_reference, find_text, search_mode, case_sensitive, count, no_before,
                        no_not_before, no_position_offset, no_length_offset, from_left, zero});
   });
 }

@@ -96,9 +96,10 @@ Variant decimal_text(double value) {
 template <class Item>
 Variant result_list(std::size_t count, ListLayout layout, Item&& item) {
   if (layout == ListLayout::list) {
-    Array list = Array::one_dimensional(count);
-    for (std::size_t k = 1; k <= count; ++k) list.elements()[k - 1] = item(k);
-    return Variant::array(std::move(list));
+    std::vector<Variant> items;
+    items.reserve(count);
+    for (std::size_t k = 1; k <= count; ++k) items.push_back(item(k));
+    return Variant::array(Array::list(std::move(items)));
   }
   if (count > 0 && count > kMaxGridCells / count) fail("the result grid would be too large");
   Array grid = Array::two_dimensional(count, count);

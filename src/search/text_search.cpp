@@ -8,8 +8,9 @@
 #include "automation/conversions.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/regexp.hpp"
+#include "automation/same_text.hpp"
+#include "search/search_memory.hpp"
 #include "search/search_results.hpp"
-#include "search/search_syntax.hpp"
 
 namespace kestrune {
 namespace {
@@ -59,15 +60,15 @@ bool replaces_first_match_only(const Variant& replace_all) {
 }
 
 // The texts of one call. The subject views the caller's text where it is one and is searched
-// as given; otherwise it views `converted`.
+// as given; otherwise it views `converted`. The pattern is the memory's.
 struct WorkingTexts {
   std::u16string converted;
   std::u16string_view subject;  // reversed when searching from the right
-  std::u16string pattern;
+  const std::u16string* pattern = nullptr;
   bool from_right = false;
 };
 
-void read_working_texts(const TextSearchArguments& a, WorkingTexts& texts) {
+void read_working_texts(const TextSearchArguments& a, SearchMemory& memory, WorkingTexts& texts) {
   std::u16string find_storage, before_storage, not_before_storage;
   const std::u16string_view find = to_text_view(a.find_text, find_storage);
   texts.subject = to_text_view(a.string_to_search, texts.converted);
@@ -78,7 +79,7 @@ void read_working_texts(const TextSearchArguments& a, WorkingTexts& texts) {
     texts.converted = reverse_text(texts.subject);
     texts.subject = texts.converted;
   }
-  texts.pattern = build_search_pattern(find, before, not_before);
+  texts.pattern = &memory.pattern_for(find, before, not_before);
 }
 
 Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts) {
@@ -98,14 +99,15 @@ Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const Worki
   return search_result(code, subject, layout);
 }
 
-Variant search_or_replace(const TextSearchArguments& a, ListLayout layout) {
+Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, ListLayout layout) {
   const std::optional<int> code = fill_defaults(a);
   WorkingTexts texts;
-  read_working_texts(a, texts);
-  RegExp re;
-  re.IgnoreCase = !to_truth(a.case_sensitive);
-  if (code == return_code::kPatternQuery) return Variant::text(std::move(texts.pattern));
-  re.Pattern = std::move(texts.pattern);
+  read_working_texts(a, memory, texts);
+  const bool ignore_case = !to_truth(a.case_sensitive);
+  if (code == return_code::kPatternQuery) return Variant::text(*texts.pattern);
+  RegExp& re = memory.matcher();
+  re.IgnoreCase = ignore_case;
+  if (!same_text(re.Pattern, *texts.pattern)) re.Pattern = *texts.pattern;
   re.Global = true;
   if (!re.Test(texts.subject)) return a.not_found_return;
   if (!a.replace_text.is_missing()) return replace_matches(a, re, texts);
@@ -119,9 +121,9 @@ std::u16string reverse_text(std::u16string_view text) {
   return std::u16string(text.rbegin(), text.rend());
 }
 
-Variant TextSearch(const TextSearchArguments& arguments, ListLayout layout) {
+Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments, ListLayout layout) {
   try {
-    return search_or_replace(arguments, layout);
+    return search_or_replace(memory, arguments, layout);
   } catch (const std::exception&) {
     return arguments.not_found_return;
   }

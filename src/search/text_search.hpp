@@ -5,13 +5,15 @@
 // translates the find text and the two context texts from the search syntax into one pattern,
 // and then either replaces the first or every match (replace mode: replace_text given) or
 // answers one of the result codes about the matches (search mode). Working from the right means
-// searching the reversed text. It never raises: every failure answers not_found_return.
+// searching the reversed text. It never raises: every failure answers not_found_return. The
+// calling object's SearchMemory saves repeated translations and searches.
 //
+//   SearchMemory memory;
 //   Variant missing = Variant::missing();
 //   Variant text = Variant::text(u"Order 42-A"), find = Variant::text(u"?-");
 //   Variant code = Variant::number(3);
 //   Variant a = missing, b = missing, ...;
-//   Variant window = TextSearch({text, find, a, b, code, ...});   // "2-"
+//   Variant window = TextSearch(memory, {text, find, a, b, code, ...});   // "2-"
 #pragma once
 
 #include <string>
@@ -20,6 +22,8 @@
 #include "automation/variant.hpp"
 
 namespace kestrune {
+
+class SearchMemory;
 
 struct TextSearchArguments {
   Variant& string_to_search;
@@ -41,7 +45,8 @@ struct TextSearchArguments {
 // so that a text with thousands of pieces does not need a grid of millions of cells.
 enum class ListLayout { grid, list };
 
-Variant TextSearch(const TextSearchArguments& arguments, ListLayout layout = ListLayout::grid);
+Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments,
+                   ListLayout layout = ListLayout::grid);
 
 // The result codes of search mode, and the pattern query that answers before any matching.
 namespace return_code {

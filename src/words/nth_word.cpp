@@ -8,6 +8,7 @@
 #include "automation/cls_kestrune.hpp"
 #include "automation/conversions.hpp"
 #include "automation/mdl_constants.hpp"
+#include "search/search_memory.hpp"
 #include "words/search_mode_call.hpp"
 
 namespace kestrune {
@@ -19,11 +20,11 @@ constexpr std::u16string_view kDefaultSeparator = u"( {1,}|\t{1,})";
 // The result code that cuts the text into its pieces at the separators.
 constexpr double kPiecesCode = 18;
 
-// The nth piece of the list that is not the empty text.
-std::optional<std::u16string> nth_word_of(const Array& pieces, std::int32_t n) {
+// The nth piece of the list that is not the empty text, taken out of the list.
+std::optional<Variant> nth_word_of(Array& pieces, std::int32_t n) {
   std::int32_t words = 0;
-  for (const Variant& piece : pieces.elements()) {
-    if (!equals_empty_text(piece) && ++words == n) return to_text(piece);
+  for (Variant& piece : pieces.elements()) {
+    if (!equals_empty_text(piece) && ++words == n) return std::move(piece);
   }
   return std::nullopt;
 }
@@ -44,14 +45,14 @@ Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
     // for the caller's not_found_return there, so that one given as an array is never taken for
     // the grid of pieces.
     Variant no_pieces = Variant::null();
-    const Variant pieces =
-        search_mode_call(string_to_search, word_separator, case_sensitive, kPiecesCode,
-                         search_from_right, no_pieces, ListLayout::list);
+    Variant pieces =
+        search_mode_call(*search_memory_, string_to_search, word_separator, case_sensitive,
+                         kPiecesCode, search_from_right, no_pieces, ListLayout::list);
     if (!pieces.is_array()) return not_found_return;
     const std::int32_t n = round_to_whole(to_number(nth_word));
     if (n < 1) return not_found_return;
-    const std::optional<std::u16string> word = nth_word_of(pieces.array_value(), n);
-    return word ? Variant::text(*word) : not_found_return;
+    std::optional<Variant> word = nth_word_of(pieces.array_value(), n);
+    return word ? std::move(*word) : not_found_return;
   });
 }
 

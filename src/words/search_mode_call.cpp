@@ -4,14 +4,15 @@
 
 namespace kestrune {
 
-Variant search_mode_call(Variant& string_to_search, Variant& find_text, Variant& case_sensitive,
-                         double return_type, Variant& search_from_right, Variant& not_found_return,
-                         ListLayout layout) {
+Variant search_mode_call(SearchMemory& memory, Variant& string_to_search, Variant& find_text,
+                         Variant& case_sensitive, double return_type, Variant& search_from_right,
+                         Variant& not_found_return, ListLayout layout) {
   Variant search_mode = Variant::missing();
   Variant code = Variant::number(return_type);
   Variant no_before = Variant::missing(), no_not_before = Variant::missing();
   Variant no_position_offset = Variant::missing(), no_length_offset = Variant::missing();
   return TextSearch(
+      memory,
       {string_to_search, find_text, search_mode, case_sensitive, code, no_before, no_not_before,
        no_position_offset, no_length_offset, search_from_right, not_found_return},
       layout);

@@ -1,10 +1,11 @@
-// One search-mode call of TextSearch as the word and formula members make it: the text, the
-// find text, the case rule, a result code, the direction and the not-found value; no
-// replacement, no contexts and no offsets. Internal to src/words.
+// One search-mode call of TextSearch as the word and formula members make it, with the calling
+// object's memory: the text, the find text, the case rule, a result code, the direction and the
+// not-found value; no replacement, no contexts and no offsets. Internal to src/words.
 //
 //   Variant missing_case = Variant::missing(), from_left = Variant::missing();
 //   Variant not_found = Variant::text(u"#VALUE!");
-//   Variant pieces = search_mode_call(text, separator, missing_case, 18, from_left, not_found);
+//   Variant pieces = search_mode_call(memory, text, separator, missing_case, 18, from_left,
+//                                     not_found);
 #pragma once
 
 #include "automation/variant.hpp"
@@ -14,8 +15,8 @@ namespace kestrune {
 
 // The arguments are passed on by reference, so TextSearch writes its defaults into the ones
 // that are missing.
-Variant search_mode_call(Variant& string_to_search, Variant& find_text, Variant& case_sensitive,
-                         double return_type, Variant& search_from_right, Variant& not_found_return,
-                         ListLayout layout = ListLayout::grid);
+Variant search_mode_call(SearchMemory& memory, Variant& string_to_search, Variant& find_text,
+                         Variant& case_sensitive, double return_type, Variant& search_from_right,
+                         Variant& not_found_return, ListLayout layout = ListLayout::grid);
 
 }  // namespace kestrune

@@ -9,6 +9,7 @@
 #include "automation/conversions.hpp"
 #include "automation/failure.hpp"
 #include "automation/locale.hpp"
+#include "search/search_memory.hpp"
 #include "words/search_mode_call.hpp"
 
 namespace kestrune {
@@ -57,23 +58,28 @@ Operation operation_written_as(std::u16string_view text) {
   fail("not an operator");
 }
 
-// One of the three cuts of the formula at its first operator. Every cut is a fresh call, with
-// fresh missing arguments, as a worksheet would make it.
-std::u16string formula_part(const std::u16string& formula, double code) {
-  Variant text = Variant::text(formula);
+// The formula and the operator pattern, passed alike to the three searches that cut it.
+struct FormulaCuts {
+  SearchMemory& memory;
+  Variant formula;
   Variant pattern = Variant::text(std::u16string(kOperatorPattern));
-  Variant case_sensitive = Variant::missing(), from_left = Variant::missing();
-  Variant not_found_return = Variant::missing();
-  return to_text(
-      search_mode_call(text, pattern, case_sensitive, code, from_left, not_found_return));
-}
 
-double operand(const std::u16string& formula, double code) {
-  const std::optional<double> number =
-      parse_number(formula_part(formula, code), decimal_separator());
-  if (!number) fail(FailureKind::type_mismatch, "the operand is not a number");
-  return *number;
-}
+  // One cut of the formula at its first operator. Each is a call with fresh missing arguments,
+  // as a worksheet would make it.
+  Variant part(double code) {
+    Variant case_sensitive = Variant::missing(), from_left = Variant::missing();
+    Variant not_found_return = Variant::missing();
+    return search_mode_call(memory, formula, pattern, case_sensitive, code, from_left,
+                            not_found_return);
+  }
+
+  // An operand, or none when its text is not a number (the empty text included).
+  std::optional<double> operand(double code) {
+    const Variant text = part(code);
+    std::u16string storage;
+    return parse_number(to_text_view(text, storage), decimal_separator());
+  }
+};
 
 // The one guarded operation: a power without a real value (a negative base and a fractional
 // exponent) or beyond the range of a double, 0 raised to a negative power included. The
@@ -118,10 +124,14 @@ Variant clsKestrune::krCONCATULA(Variant& text_formula) {
   return answer_or_value_error([&] {
     std::u16string formula = to_text(text_formula);
     if (formula.starts_with(u'=')) formula.erase(0, 1);
-    const std::u16string operator_text = formula_part(formula, kOperatorCode);
-    const double a = operand(formula, kLeftOperandCode);
-    const double b = operand(formula, kRightOperandCode);
-    return evaluate(operation_written_as(operator_text), a, b);
+    FormulaCuts cuts{*search_memory_, Variant::text(std::move(formula))};
+    const std::u16string operator_text = to_text(cuts.part(kOperatorCode));
+    const std::optional<double> a = cuts.operand(kLeftOperandCode);
+    const std::optional<double> b = cuts.operand(kRightOperandCode);
+    // A column of formulas has many that are not numbers on both sides; answered here rather
+    // than raised, as raising costs more than the whole evaluation.
+    if (!a || !b) return value_error_answer();
+    return evaluate(operation_written_as(operator_text), *a, *b);
   });
 }
 

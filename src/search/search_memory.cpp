@@ -1,0 +1,26 @@
+#include "search/search_memory.hpp"
+
+#include "automation/same_text.hpp"
+#include "search/search_syntax.hpp"
+
+namespace kestrune {
+
+const std::u16string& SearchMemory::pattern_for(std::u16string_view find_text,
+                                                std::u16string_view find_before_text,
+                                                std::u16string_view find_not_before_text) {
+  if (translated_ && same_text(find_text, find_text_) &&
+      same_text(find_before_text, find_before_text_) &&
+      same_text(find_not_before_text, find_not_before_text_)) {
+    return pattern_;
+  }
+  // Forget first, so that a translation that fails halfway leaves nothing half remembered.
+  translated_ = false;
+  pattern_ = build_search_pattern(find_text, find_before_text, find_not_before_text);
+  find_text_.assign(find_text);
+  find_before_text_.assign(find_before_text);
+  find_not_before_text_.assign(find_not_before_text);
+  translated_ = true;
+  return pattern_;
+}
+
+}  // namespace kestrune

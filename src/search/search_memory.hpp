@@ -1,0 +1,38 @@
+// SearchMemory: what one clsKestrune keeps from one search to the next, so that repeated work
+// is done once. A worksheet fills a column with one find text, and krCONCATULA cuts one
+// formula with three searches: the pattern is translated from the search syntax only when the
+// find text or a context changed, and the one matcher remembers its compiled pattern and the
+// matches it found last, so the same text searched again with the same pattern is not
+// searched again. Nothing a caller can see depends on it.
+//
+// An object is called on one thread at a time (its apartment), and so is its memory.
+//
+//   SearchMemory memory;
+//   const std::u16string& pattern = memory.pattern_for(u"a*c", u"", u"");   // "a.*?c"
+//   RegExp& re = memory.matcher();
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "automation/regexp.hpp"
+
+namespace kestrune {
+
+class SearchMemory {
+ public:
+  // The pattern built from the find text and the two contexts (search_syntax.hpp).
+  const std::u16string& pattern_for(std::u16string_view find_text,
+                                    std::u16string_view find_before_text,
+                                    std::u16string_view find_not_before_text);
+
+  RegExp& matcher() { return matcher_; }
+
+ private:
+  bool translated_ = false;
+  std::u16string find_text_, find_before_text_, find_not_before_text_;
+  std::u16string pattern_;
+  RegExp matcher_;
+};
+
+}  // namespace kestrune
