@@ -34,8 +34,10 @@ std::string plain_scalar(const Variant& value) {
       return value.object_value() ? format_plain(value.object_value()->Value()) : "Nothing";
     case VariantType::array:  // an array inside a cell has no plain form of its own
       return format_json(value);
-    default:
-      return to_utf8(to_text(value));
+    default: {
+      std::u16string storage;
+      return to_utf8(to_text_view(value, storage));
+    }
   }
 }
 

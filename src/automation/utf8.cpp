@@ -100,7 +100,9 @@ std::string to_utf8(std::u16string_view text) {
   bytes.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
-    if (is_high_surrogate(unit) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
+    if (unit < 0x80) {  // the common case, without the general encoder's branches
+      bytes.push_back(char(unit));
+    } else if (is_high_surrogate(unit) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
       append_utf8(bytes, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (is_high_surrogate(unit) || is_low_surrogate(unit)) {
