@@ -8,31 +8,26 @@
 
 namespace kestrune {
 
-Variant::Variant(const Variant& other) : type_(other.type_) { build_from(other); }
-
-Variant& Variant::operator=(const Variant& other) {
-  if (this != &other) *this = Variant(other);
-  return *this;
-}
-
-Variant& Variant::operator=(Variant&& other) noexcept {
+Variant& Variant::assign_owned(Variant&& other) noexcept {
   if (this == &other) return *this;
-  if (type_ == VariantType::text || type_ == VariantType::object || type_ == VariantType::array) {
+  if (owns(type_)) {
     // `other` may live inside what *this owns (an element of its array): take it out first.
     Variant moved(std::move(other));
     release_owned();
-    type_ = moved.type_;
-    take(moved);
-    return *this;
+    type_ = VariantType::empty;
+    return *this = std::move(moved);
   }
   type_ = other.type_;
-  take(other);
+  if (owns(type_)) {
+    take_owned(other);
+  } else {
+    scalar_ = other.scalar_;
+  }
   return *this;
 }
 
 template <class Source>
-void Variant::build_from(Source&& other) {
-  constexpr bool moving = !std::is_lvalue_reference_v<Source>;
+void Variant::build_owned(Source&& other) {
   switch (other.type_) {
     case VariantType::text:
       new (&text_) std::u16string(std::forward<Source>(other).text_);
@@ -41,27 +36,29 @@ void Variant::build_from(Source&& other) {
       new (&object_) std::shared_ptr<const Object>(std::forward<Source>(other).object_);
       break;
     case VariantType::array:
-      if constexpr (moving) {
-        array_ = std::exchange(other.array_, nullptr);
-      } else {
+      if constexpr (std::is_lvalue_reference_v<Source>) {
         array_ = new Array(*other.array_);
+      } else {
+        array_ = std::exchange(other.array_, nullptr);
       }
       break;
-    case VariantType::boolean:
-      boolean_ = other.boolean_;
-      break;
-    case VariantType::error:
-      code_ = other.code_;
-      break;
     default:
-      if (other.is_numeric()) number_ = other.number_;
+      break;
   }
 }
 
-void Variant::take(Variant& other) noexcept {
-  build_from(std::move(other));
-  other.release();  // what is left of a moved text or object; a taken array is null
+void Variant::copy_owned(const Variant& other) { build_owned(other); }
+
+void Variant::take_owned(Variant& other) noexcept {
+  if (other.type_ == VariantType::text) {  // the common case, without a second dispatch
+    new (&text_) std::u16string(std::move(other.text_));
+    other.text_.~basic_string();
+  } else {
+    build_owned(std::move(other));
+    other.release_owned();  // what is left of a moved object; a taken array is null
+  }
   other.type_ = VariantType::empty;
+  other.scalar_ = 0;
 }
 
 void Variant::release_owned() noexcept {

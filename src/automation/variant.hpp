@@ -66,15 +66,40 @@ class Object {
 
 class Variant {
  public:
-  Variant() noexcept : type_(VariantType::empty) {}
-  Variant(const Variant& other);
-  Variant(Variant&& other) noexcept : type_(other.type_) { take(other); }
-  Variant& operator=(const Variant& other);
-  Variant& operator=(Variant&& other) noexcept;
-  ~Variant() { release(); }
+  // Only a text, an object or an array owns anything; the other kinds copy as plain bits, inline.
+  Variant() noexcept : type_(VariantType::empty), scalar_(0) {}
+  Variant(const Variant& other) : type_(other.type_), scalar_(0) {
+    if (owns(type_)) {
+      copy_owned(other);
+    } else {
+      scalar_ = other.scalar_;
+    }
+  }
+  Variant(Variant&& other) noexcept : type_(other.type_), scalar_(0) {
+    if (owns(type_)) {
+      take_owned(other);
+    } else {
+      scalar_ = other.scalar_;
+    }
+  }
+  Variant& operator=(const Variant& other) {
+    if (owns(type_) || owns(other.type_)) return assign_owned(Variant(other));
+    type_ = other.type_;
+    scalar_ = other.scalar_;
+    return *this;
+  }
+  Variant& operator=(Variant&& other) noexcept {
+    if (owns(type_) || owns(other.type_)) return assign_owned(std::move(other));
+    type_ = other.type_;
+    scalar_ = other.scalar_;
+    return *this;
+  }
+  ~Variant() {
+    if (owns(type_)) release_owned();
+  }
 
   // Worksheet calls make, move and drop many small values: the makers of the common kinds are
-  // inline, and only a text, an object or an array owns anything.
+  // inline.
   static Variant null() { return Variant(VariantType::null); }
   static Variant number(double value) { return numeric(VariantType::r8, value); }  // type r8
   static Variant i2(std::int16_t value) { return numeric(VariantType::i2, value); }
@@ -159,7 +184,7 @@ class Variant {
   friend bool operator==(const Variant& a, const Variant& b);
 
  private:
-  explicit Variant(VariantType type) noexcept : type_(type) {}
+  explicit Variant(VariantType type) noexcept : type_(type), scalar_(0) {}
   template <class Number>
   static Variant numeric(VariantType type, Number value) {
     Variant v(type);
@@ -167,22 +192,25 @@ class Variant {
     return v;
   }
   [[noreturn]] static void wrong_kind();
-  // Builds in *this, which holds nothing yet, the value of `other`, copied or moved.
-  template <class Source>
-  void build_from(Source&& other);
-  // Takes over what `other` holds, leaving it empty; *this holds nothing yet.
-  void take(Variant& other) noexcept;
-  // Frees what *this owns; its kind is then to be set anew.
-  void release() noexcept {
-    if (type_ == VariantType::text || type_ == VariantType::object || type_ == VariantType::array) {
-      release_owned();
-    }
+  static bool owns(VariantType type) {
+    return type == VariantType::text || type == VariantType::object || type == VariantType::array;
   }
+  // Builds in *this the owned value (text, object or array) of `other`, copied or moved; *this
+  // has other's kind and holds nothing yet.
+  template <class Source>
+  void build_owned(Source&& other);
+  void copy_owned(const Variant& other);
+  // Takes over the owned value of `other`, leaving it empty.
+  void take_owned(Variant& other) noexcept;
+  // Assignment where either side owns something.
+  Variant& assign_owned(Variant&& other) noexcept;
+  // Frees what *this owns; its kind is then to be set anew.
   void release_owned() noexcept;
 
   VariantType type_;
   union {
-    double number_;  // i2, i4, r4, r8 and date
+    std::uint64_t scalar_;  // the bits of the kinds below that own nothing, copied as a whole
+    double number_;         // i2, i4, r4, r8 and date
     bool boolean_;
     std::uint32_t code_;
     std::u16string text_;
