@@ -11,6 +11,7 @@
 
 #include "automation/conversions.hpp"
 #include "automation/failure.hpp"
+#include "automation/inline_vector.hpp"
 #include "automation/locale.hpp"
 #include "automation/utf8.hpp"
 #include "test_support.hpp"
@@ -94,6 +95,24 @@ TEST(VariantValues, EqualityAndKinds) {
   EXPECT_EQ(Variant::i2(-3).numeric_value(), -3);
   EXPECT_TRUE(Variant::missing().is_missing());
   EXPECT_FALSE(Variant::error(worksheet_error::kNA).is_missing());
+}
+
+TEST(InlineVector, KeepsValuesInOrderAcrossTheMoveToTheHeap) {
+  InlineVector<int, 3> values;
+  std::vector<int> expected;
+  for (int i = 0; i < 10; ++i) {
+    values.push_back(i * 7);
+    expected.push_back(i * 7);
+    ASSERT_EQ(std::vector<int>(values.begin(), values.end()), expected) << i;
+    const InlineVector<int, 3> copy = values;  // a copy owns its values, wherever they are
+    values[0] = -1;
+    EXPECT_EQ(copy[0], 0);
+    values[0] = 0;
+  }
+  InlineVector<int, 3> reserved;
+  reserved.reserve(5);
+  for (int i = 0; i < 5; ++i) reserved.push_back(i);
+  EXPECT_EQ(std::vector<int>(reserved.begin(), reserved.end()), (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
 struct NumberText {

@@ -34,9 +34,12 @@
 
 #include <cstddef>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "automation/inline_vector.hpp"
 
 namespace kestrune {
 
@@ -57,13 +60,16 @@ struct Match {
 class MatchCollection {
  public:
   std::size_t Count() const { return matches_.size(); }
-  const Match& Item(std::size_t index) const { return matches_.at(index); }
-  std::vector<Match>::const_iterator begin() const { return matches_.begin(); }
-  std::vector<Match>::const_iterator end() const { return matches_.end(); }
+  const Match& Item(std::size_t index) const {
+    if (index >= matches_.size()) throw std::out_of_range("no such match");
+    return matches_[index];
+  }
+  const Match* begin() const { return matches_.begin(); }
+  const Match* end() const { return matches_.end(); }
 
  private:
   friend class RegExp;
-  std::vector<Match> matches_;
+  InlineVector<Match, 4> matches_;
 };
 
 class RegExp {

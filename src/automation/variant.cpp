@@ -113,25 +113,30 @@ bool operator==(const Variant& a, const Variant& b) {
 }
 
 Array Array::one_dimensional(std::size_t count, std::int32_t lower) {
-  return with_bounds({ArrayBound{lower, count}});
+  const ArrayBound bounds[] = {{lower, count}};
+  return with_bounds(bounds);
 }
 
 Array Array::two_dimensional(std::size_t rows, std::size_t columns, std::int32_t lower) {
-  return with_bounds({ArrayBound{lower, rows}, ArrayBound{lower, columns}});
+  const ArrayBound bounds[] = {{lower, rows}, {lower, columns}};
+  return with_bounds(bounds);
 }
 
 Array Array::list(std::vector<Variant> elements, std::int32_t lower) {
   Array array;
-  array.bounds_ = {ArrayBound{lower, elements.size()}};
+  array.bounds_.push_back({lower, elements.size()});
   array.elements_ = std::move(elements);
   return array;
 }
 
-Array Array::with_bounds(std::vector<ArrayBound> bounds) {
+Array Array::with_bounds(std::span<const ArrayBound> bounds) {
   Array array;
   std::size_t total = bounds.empty() ? 0 : 1;
-  for (const ArrayBound& bound : bounds) total *= bound.count;
-  array.bounds_ = std::move(bounds);
+  array.bounds_.reserve(bounds.size());
+  for (const ArrayBound& bound : bounds) {
+    total *= bound.count;
+    array.bounds_.push_back(bound);
+  }
   array.elements_.resize(total);
   return array;
 }

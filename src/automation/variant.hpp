@@ -14,10 +14,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "automation/inline_vector.hpp"
 
 namespace kestrune {
 
@@ -234,12 +238,15 @@ class Array {
   Array() = default;
   static Array one_dimensional(std::size_t count, std::int32_t lower = 1);
   static Array two_dimensional(std::size_t rows, std::size_t columns, std::int32_t lower = 1);
-  static Array with_bounds(std::vector<ArrayBound> bounds);
+  static Array with_bounds(std::span<const ArrayBound> bounds);
+  static Array with_bounds(std::initializer_list<ArrayBound> bounds) {
+    return with_bounds(std::span<const ArrayBound>(bounds.begin(), bounds.size()));
+  }
   // One dimension holding `elements`, the first at index `lower`.
   static Array list(std::vector<Variant> elements, std::int32_t lower = 1);
 
   std::size_t dimensions() const { return bounds_.size(); }
-  const std::vector<ArrayBound>& bounds() const { return bounds_; }
+  std::span<const ArrayBound> bounds() const { return {bounds_.data(), bounds_.size()}; }
   std::size_t size() const { return elements_.size(); }
 
   Variant& at(std::int32_t index);  // one dimension
@@ -259,7 +266,7 @@ class Array {
  private:
   std::size_t offset(std::int32_t row, std::int32_t column) const;
 
-  std::vector<ArrayBound> bounds_;
+  InlineVector<ArrayBound, 2> bounds_;
   std::vector<Variant> elements_;
   VariantType element_type_ = VariantType::variant;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "automation/conversions.hpp"
@@ -80,7 +81,7 @@ class ArrayLock {
 // elements in; SAFEARRAY calls take the indices first dimension first.
 class IndexWalk {
  public:
-  explicit IndexWalk(const std::vector<ArrayBound>& bounds) : bounds_(bounds) {
+  explicit IndexWalk(std::span<const ArrayBound> bounds) : bounds_(bounds) {
     for (const ArrayBound& bound : bounds_) index_.push_back(bound.lower);
   }
   LONG* current() { return index_.data(); }
@@ -95,7 +96,7 @@ class IndexWalk {
   }
 
  private:
-  const std::vector<ArrayBound>& bounds_;
+  std::span<const ArrayBound> bounds_;
   std::vector<LONG> index_;
 };
 
@@ -358,7 +359,7 @@ void to_VARIANT(const Variant& value, VARIANT& target) {
 }
 
 SAFEARRAY* to_SAFEARRAY(const Array& array) {
-  std::vector<ArrayBound> bounds = array.bounds();
+  std::vector<ArrayBound> bounds(array.bounds().begin(), array.bounds().end());
   if (bounds.empty()) bounds.push_back({0, 0});  // an array without dimensions: empty
   std::vector<SAFEARRAYBOUND> automation_bounds;
   for (const ArrayBound& bound : bounds) {

@@ -1,0 +1,50 @@
+// InlineVector: a sequence of plain values that keeps its first N in place and goes to the heap
+// only beyond them. The lists a worksheet call makes (the matches of a short text, an array's
+// one or two dimensions) are short and made on every call, so most never allocate.
+//
+//   InlineVector<ArrayBound, 2> bounds;
+//   bounds.push_back({1, 10});
+//   for (const ArrayBound& bound : bounds) use(bound);
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <type_traits>
+#include <vector>
+
+namespace kestrune {
+
+template <class T, std::size_t N>
+class InlineVector {
+  static_assert(std::is_trivially_copyable_v<T>, "kept in place and copied as values");
+
+ public:
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const T* data() const { return size_ <= N ? in_place_.data() : on_heap_.data(); }
+  T* data() { return size_ <= N ? in_place_.data() : on_heap_.data(); }
+  const T* begin() const { return data(); }
+  const T* end() const { return data() + size_; }
+  const T& operator[](std::size_t i) const { return data()[i]; }
+  T& operator[](std::size_t i) { return data()[i]; }
+
+  void reserve(std::size_t count) {
+    if (count > N) on_heap_.reserve(count);
+  }
+  void push_back(const T& value) {
+    if (size_ < N) {
+      in_place_[size_++] = value;
+      return;
+    }
+    if (size_ == N) on_heap_.assign(in_place_.begin(), in_place_.end());
+    on_heap_.push_back(value);
+    ++size_;
+  }
+
+ private:
+  std::size_t size_ = 0;
+  std::array<T, N> in_place_{};
+  std::vector<T> on_heap_;  // all the values, once there are more than N
+};
+
+}  // namespace kestrune
