@@ -1,5 +1,8 @@
 #include "automation/utf8.hpp"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace kestrune {
 namespace {
 
@@ -96,13 +99,17 @@ std::u16string from_utf8(std::string_view bytes) {
 }
 
 std::string to_utf8(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  // The ASCII start of the text, often all of it, is written unit to byte in one sized pass.
+  std::size_t ascii = 0;
+  while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+  std::string bytes(ascii, '\0');
+  std::transform(text.begin(), text.begin() + std::ptrdiff_t(ascii), bytes.begin(),
+                 [](char16_t unit) { return char(unit); });
+  if (ascii == text.size()) return bytes;
+  bytes.reserve(text.size() + (text.size() - ascii) * 2);
+  for (std::size_t i = ascii; i < text.size(); ++i) {
     const char16_t unit = text[i];
-    if (unit < 0x80) {  // the common case, without the general encoder's branches
-      bytes.push_back(char(unit));
-    } else if (is_high_surrogate(unit) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
+    if (is_high_surrogate(unit) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
       append_utf8(bytes, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (is_high_surrogate(unit) || is_low_surrogate(unit)) {

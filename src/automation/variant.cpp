@@ -50,13 +50,12 @@ void Variant::build_owned(Source&& other) {
 void Variant::copy_owned(const Variant& other) { build_owned(other); }
 
 void Variant::take_owned(Variant& other) noexcept {
-  if (other.type_ == VariantType::text) {  // the common case, without a second dispatch
-    new (&text_) std::u16string(std::move(other.text_));
-    other.text_.~basic_string();
-  } else {
-    build_owned(std::move(other));
-    other.release_owned();  // what is left of a moved object; a taken array is null
+  if (other.type_ == VariantType::text) {
+    take_text(other);
+    return;
   }
+  build_owned(std::move(other));
+  other.release_owned();  // what is left of a moved object; a taken array is null
   other.type_ = VariantType::empty;
   other.scalar_ = 0;
 }

@@ -80,7 +80,9 @@ class Variant {
     }
   }
   Variant(Variant&& other) noexcept : type_(other.type_), scalar_(0) {
-    if (owns(type_)) {
+    if (type_ == VariantType::text) {  // texts are most of what is moved: inline too
+      take_text(other);
+    } else if (owns(type_)) {
       take_owned(other);
     } else {
       scalar_ = other.scalar_;
@@ -99,7 +101,11 @@ class Variant {
     return *this;
   }
   ~Variant() {
-    if (owns(type_)) release_owned();
+    if (type_ == VariantType::text) {
+      text_.~basic_string();
+    } else if (owns(type_)) {
+      release_owned();
+    }
   }
 
   // Worksheet calls make, move and drop many small values: the makers of the common kinds are
@@ -206,6 +212,12 @@ class Variant {
   void copy_owned(const Variant& other);
   // Takes over the owned value of `other`, leaving it empty.
   void take_owned(Variant& other) noexcept;
+  void take_text(Variant& other) noexcept {
+    new (&text_) std::u16string(std::move(other.text_));
+    other.text_.~basic_string();
+    other.type_ = VariantType::empty;
+    other.scalar_ = 0;
+  }
   // Assignment where either side owns something.
   Variant& assign_owned(Variant&& other) noexcept;
   // Frees what *this owns; its kind is then to be set anew.
