@@ -89,11 +89,14 @@ Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingT
   return Variant::text(std::move(replaced));
 }
 
+// Searching once for the matches the code needs is the same as testing for a match first: no
+// match answers not_found_return either way.
 Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts,
                            int code, ListLayout layout) {
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
   const MatchCollection matches = re.Execute(texts.subject);
+  if (matches.Count() == 0) return a.not_found_return;
   const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
                               to_number(a.return_length_offset), texts.from_right};
   return search_result(code, subject, layout);
@@ -108,9 +111,12 @@ Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, Li
   RegExp& re = memory.matcher();
   re.IgnoreCase = ignore_case;
   if (!same_text(re.Pattern, *texts.pattern)) re.Pattern = *texts.pattern;
-  re.Global = true;
-  if (!re.Test(texts.subject)) return a.not_found_return;
-  if (!a.replace_text.is_missing()) return replace_matches(a, re, texts);
+  if (!a.replace_text.is_missing()) {
+    re.Global = true;
+    if (!re.Test(texts.subject)) return a.not_found_return;
+    return replace_matches(a, re, texts);
+  }
+  // A code that selects no answer gives not_found_return, whether the pattern matches or not.
   if (!code) return a.not_found_return;
   return answer_result_code(a, re, texts, *code, layout);
 }
