@@ -12,25 +12,26 @@ namespace {
 
 // Cuts of the working text with the platform's rules: the start and count are rounded to whole
 // numbers; more characters than remain give what remains, a start beyond the end gives "".
-std::u16string mid(std::u16string_view text, double start, double count) {
+// They view the working text; an answer copies what it keeps.
+std::u16string_view mid(std::u16string_view text, double start, double count) {
   const std::int32_t from = round_to_whole(start);
   const std::int32_t length = round_to_whole(count);
   if (from < 1 || length < 0) fail(FailureKind::invalid_call);
-  if (std::size_t(from) > text.size()) return u"";
-  return std::u16string(text.substr(std::size_t(from) - 1, std::size_t(length)));
+  if (std::size_t(from) > text.size()) return {};
+  return text.substr(std::size_t(from) - 1, std::size_t(length));
 }
 
-std::u16string left(std::u16string_view text, double count) {
+std::u16string_view left(std::u16string_view text, double count) {
   const std::int32_t length = round_to_whole(count);
   if (length < 0) fail(FailureKind::invalid_call);
-  return std::u16string(text.substr(0, std::size_t(length)));
+  return text.substr(0, std::size_t(length));
 }
 
-std::u16string right(std::u16string_view text, double count) {
+std::u16string_view right(std::u16string_view text, double count) {
   const std::int32_t length = round_to_whole(count);
   if (length < 0) fail(FailureKind::invalid_call);
-  if (std::size_t(length) >= text.size()) return std::u16string(text);
-  return std::u16string(text.substr(text.size() - std::size_t(length)));
+  if (std::size_t(length) >= text.size()) return text;
+  return text.substr(text.size() - std::size_t(length));
 }
 
 // The windows, gaps, tails and pieces of one search, with matches numbered from 1.
@@ -45,31 +46,31 @@ class MatchFigures {
   double window_start(std::size_t k) const { return start(k) + s_.position_offset; }  // P_k
   double window_length(std::size_t k) const { return length(k) + s_.length_offset; }  // W_k
 
-  std::u16string window(std::size_t k) const {
-    if (window_start(k) < 1 || window_length(k) < 0) return u"";
+  std::u16string_view window(std::size_t k) const {
+    if (window_start(k) < 1 || window_length(k) < 0) return {};
     return mid(s_.text, window_start(k), window_length(k));
   }
-  std::u16string lead() const {
-    if (window_start(1) < 1) return u"";
+  std::u16string_view lead() const {
+    if (window_start(1) < 1) return {};
     return left(s_.text, window_start(1) - 1);
   }
-  std::u16string gap_after(std::size_t k) const {
+  std::u16string_view gap_after(std::size_t k) const {
     const double from = start(k) + length(k) + s_.position_offset;
     const double distance = start(k + 1) - start(k) - length(k);
-    if (from < 1 || distance < 0) return u"";
+    if (from < 1 || distance < 0) return {};
     return mid(s_.text, from, distance);
   }
-  std::u16string tail_after(std::size_t k) const {
+  std::u16string_view tail_after(std::size_t k) const {
     const double remaining = length_of_text() - (window_start(k) + window_length(k) - 1);
-    if (remaining < 0) return u"";
+    if (remaining < 0) return {};
     return right(s_.text, remaining);
   }
-  std::u16string preceding(std::size_t k) const { return k == 1 ? lead() : gap_after(k - 1); }
-  std::u16string following(std::size_t k) const {
+  std::u16string_view preceding(std::size_t k) const { return k == 1 ? lead() : gap_after(k - 1); }
+  std::u16string_view following(std::size_t k) const {
     return k < count() ? gap_after(k) : tail_after(k);
   }
   // Piece k of the n + 1 pieces the matches cut the text into.
-  std::u16string piece(std::size_t k) const {
+  std::u16string_view piece(std::size_t k) const {
     if (k == 1) return lead();
     return k <= count() ? gap_after(k - 1) : tail_after(count());
   }
@@ -83,8 +84,18 @@ class MatchFigures {
   const SearchSubject& s_;
 };
 
-Variant text_in_given_order(std::u16string text, bool from_right) {
-  return Variant::text(from_right ? reverse_text(text) : std::move(text));
+// A cut as an answer: its own text, read in the order of the given text.
+Variant text_in_given_order(std::u16string_view cut, bool from_right) {
+  return Variant::text(from_right ? reverse_text(cut) : std::u16string(cut));
+}
+
+// Two adjacent cuts as one answer.
+Variant text_in_given_order(std::u16string_view first, std::u16string_view second,
+                            bool from_right) {
+  std::u16string joined;
+  joined.reserve(first.size() + second.size());
+  joined.append(first).append(second);
+  return text_in_given_order(joined, from_right);
 }
 
 Variant decimal_text(double value) {
@@ -150,9 +161,9 @@ Variant search_result(int code, const SearchSubject& subject, ListLayout layout)
     case 6:
       return text_in_given_order(m.tail_after(1), rev);
     case 7:
-      return text_in_given_order(m.lead() + m.window(1), rev);
+      return text_in_given_order(m.lead(), m.window(1), rev);
     case 8:
-      return text_in_given_order(m.window(1) + m.tail_after(1), rev);
+      return text_in_given_order(m.window(1), m.tail_after(1), rev);
     case 9:
       return Variant::number(double(n));
     case 10:
@@ -182,11 +193,11 @@ Variant search_result(int code, const SearchSubject& subject, ListLayout layout)
                          [&](std::size_t k) { return text_in_given_order(m.piece(k), rev); });
     case 19:
       return result_list(n, layout, [&](std::size_t k) {
-        return text_in_given_order(m.preceding(k) + m.window(k), rev);
+        return text_in_given_order(m.preceding(k), m.window(k), rev);
       });
     case 20:
       return result_list(n, layout, [&](std::size_t k) {
-        return text_in_given_order(m.window(k) + m.following(k), rev);
+        return text_in_given_order(m.window(k), m.following(k), rev);
       });
     case 21:
       return Variant::boolean(true);
