@@ -334,18 +334,17 @@ TEST(Outcomes, GridsLargerThanTheCapTakeTheErrorPath) {
   EXPECT_TRUE(search(at_cap, u"x", 13).run().is_array());
 }
 
-TEST(Outcomes, PlainListsHaveNoCap) {
+TEST(Outcomes, ListsKeptInMemoryHaveNoCap) {
   // The engine's own members may ask for the list itself instead of the grid.
   Variant subject = text(std::u16string(4000, u'x')), find = text(u"x"), code = number(18);
   Variant m1 = missing(), m2 = missing(), m3 = missing(), m4 = missing(), m5 = missing();
   Variant m6 = missing(), m7 = missing(), m8 = missing();
   SearchMemory memory;
-  const Variant pieces =
-      TextSearch(memory, {subject, find, m1, m2, code, m3, m4, m5, m6, m7, m8}, ListLayout::list);
-  ASSERT_TRUE(pieces.is_array());
-  ASSERT_EQ(pieces.array_value().dimensions(), 1u);
-  EXPECT_EQ(pieces.array_value().bounds()[0].lower, 1);
-  EXPECT_EQ(pieces.array_value().size(), 4001u);
+  const Variant count = TextSearch(memory, {subject, find, m1, m2, code, m3, m4, m5, m6, m7, m8},
+                                   ListLayout::kept_in_memory);
+  EXPECT_EQ(count, number(4001));
+  ASSERT_EQ(memory.list().size(), 4001u);
+  EXPECT_EQ(memory.list().front(), text(u""));
 }
 
 // krREPLACE with the optional arguments named.
@@ -533,6 +532,29 @@ TEST(ObjectMemory, CallsInSequenceAnswerAsOnNewObjects) {
   for (const bool case_sensitive : {true, false, true}) {
     clsKestrune fresh;
     EXPECT_EQ(count(shared, subject, case_sensitive), count(fresh, subject, case_sensitive));
+  }
+  // krGETWORD reads its pieces from the memory, which the next call refills.
+  const auto word = [](clsKestrune& object, std::u16string in, double n, bool from_right) {
+    Variant string_to_search = text(std::move(in)), nth = number(n);
+    Variant separator = missing(), case_sensitive = missing(), not_found = missing();
+    Variant right = Variant::boolean(from_right);
+    return object.krGETWORD(string_to_search, nth, separator, case_sensitive, right, not_found);
+  };
+  const struct {
+    const char16_t* in;
+    double n;
+    bool from_right;
+  } words[] = {{u"alpha beta  gamma", 2, false},
+               {u"alpha beta  gamma", 2, true},
+               {u"one", 1, false},
+               {u"one", 2, false},
+               {u"  lead and\ttabs ", 3, false},
+               {u"alpha beta  gamma", 3, false}};
+  for (const auto& w : words) {
+    clsKestrune fresh;
+    EXPECT_EQ(word(shared, w.in, w.n, w.from_right), word(fresh, w.in, w.n, w.from_right))
+        << to_utf8(w.in);
+    EXPECT_EQ(Search(search(w.in, u" ", 13)).run(shared), search(w.in, u" ", 13).run());
   }
   for (const std::u16string written : {u"2*21", u"2*21", u"3*21", u"=5>=3", u"5=>3", u"x+1"}) {
     clsKestrune fresh;

@@ -121,13 +121,6 @@ Array Array::two_dimensional(std::size_t rows, std::size_t columns, std::int32_t
   return with_bounds(bounds);
 }
 
-Array Array::list(std::vector<Variant> elements, std::int32_t lower) {
-  Array array;
-  array.bounds_.push_back({lower, elements.size()});
-  array.elements_ = std::move(elements);
-  return array;
-}
-
 Array Array::with_bounds(std::span<const ArrayBound> bounds) {
   Array array;
   std::size_t total = bounds.empty() ? 0 : 1;

@@ -254,8 +254,6 @@ class Array {
   static Array with_bounds(std::initializer_list<ArrayBound> bounds) {
     return with_bounds(std::span<const ArrayBound>(bounds.begin(), bounds.size()));
   }
-  // One dimension holding `elements`, the first at index `lower`.
-  static Array list(std::vector<Variant> elements, std::int32_t lower = 1);
 
   std::size_t dimensions() const { return bounds_.size(); }
   std::span<const ArrayBound> bounds() const { return {bounds_.data(), bounds_.size()}; }

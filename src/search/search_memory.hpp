@@ -3,7 +3,8 @@
 // formula with three searches: the pattern is translated from the search syntax only when the
 // find text or a context changed, and the one matcher remembers its compiled pattern and the
 // matches it found last, so the same text searched again with the same pattern is not
-// searched again. Nothing a caller can see depends on it.
+// searched again. It also holds the list answers a member reads itself (text_search.hpp).
+// Nothing a caller can see depends on it.
 //
 // An object is called on one thread at a time (its apartment), and so is its memory.
 //
@@ -14,8 +15,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "automation/regexp.hpp"
+#include "automation/variant.hpp"
 
 namespace kestrune {
 
@@ -28,11 +31,15 @@ class SearchMemory {
 
   RegExp& matcher() { return matcher_; }
 
+  // The items of the last list answer given as ListLayout::kept_in_memory, until the next one.
+  std::vector<Variant>& list() { return list_; }
+
  private:
   bool translated_ = false;
   std::u16string find_text_, find_before_text_, find_not_before_text_;
   std::u16string pattern_;
   RegExp matcher_;
+  std::vector<Variant> list_;
 };
 
 }  // namespace kestrune

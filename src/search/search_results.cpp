@@ -102,15 +102,15 @@ Variant decimal_text(double value) {
   return Variant::text(format_number(value, decimal_separator()));
 }
 
-// The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k), or a
-// plain list indexed from 1.
+// The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k), or the
+// items in `kept` (whose room is reused from call to call) and their number.
 template <class Item>
-Variant result_list(std::size_t count, ListLayout layout, Item&& item) {
-  if (layout == ListLayout::list) {
-    std::vector<Variant> items;
-    items.reserve(count);
-    for (std::size_t k = 1; k <= count; ++k) items.push_back(item(k));
-    return Variant::array(Array::list(std::move(items)));
+Variant result_list(std::size_t count, ListLayout layout, std::vector<Variant>& kept, Item&& item) {
+  if (layout == ListLayout::kept_in_memory) {
+    kept.clear();
+    kept.reserve(count);
+    for (std::size_t k = 1; k <= count; ++k) kept.push_back(item(k));
+    return Variant::number(double(count));
   }
   if (count > 0 && count > kMaxGridCells / count) fail("the result grid would be too large");
   Array grid = Array::two_dimensional(count, count);
@@ -143,7 +143,8 @@ double sum_of_positive_windows(const MatchFigures& m) {
 
 bool needs_first_match_only(int code) { return (code >= 1 && code <= 8) || code == 21; }
 
-Variant search_result(int code, const SearchSubject& subject, ListLayout layout) {
+Variant search_result(int code, const SearchSubject& subject, ListLayout layout,
+                      std::vector<Variant>& kept) {
   const MatchFigures m(subject);
   const bool rev = subject.from_right;
   const std::size_t n = m.count();
@@ -169,34 +170,35 @@ Variant search_result(int code, const SearchSubject& subject, ListLayout layout)
     case 10:
       return Variant::number(count_of_nonempty_pieces(m));
     case 11:
-      return result_list(n, layout, [&](std::size_t k) { return decimal_text(m.window_start(k)); });
+      return result_list(n, layout, kept,
+                         [&](std::size_t k) { return decimal_text(m.window_start(k)); });
     case 12:
-      return result_list(n, layout,
+      return result_list(n, layout, kept,
                          [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
     case 13:
-      return result_list(n, layout,
+      return result_list(n, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
     case 14:
-      return result_list(n, layout, [&](std::size_t k) {
+      return result_list(n, layout, kept, [&](std::size_t k) {
         return m.window_length(k) < 0 ? Variant::text(u"0") : decimal_text(m.window_length(k));
       });
     case 15:
       return Variant::number(sum_of_positive_windows(m));
     case 16:
-      return result_list(n, layout,
+      return result_list(n, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.preceding(k), rev); });
     case 17:
-      return result_list(n, layout,
+      return result_list(n, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.following(k), rev); });
     case 18:
-      return result_list(n + 1, layout,
+      return result_list(n + 1, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.piece(k), rev); });
     case 19:
-      return result_list(n, layout, [&](std::size_t k) {
+      return result_list(n, layout, kept, [&](std::size_t k) {
         return text_in_given_order(m.preceding(k), m.window(k), rev);
       });
     case 20:
-      return result_list(n, layout, [&](std::size_t k) {
+      return result_list(n, layout, kept, [&](std::size_t k) {
         return text_in_given_order(m.window(k), m.following(k), rev);
       });
     case 21:

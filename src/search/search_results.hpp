@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "automation/regexp.hpp"
 #include "automation/variant.hpp"
@@ -23,8 +24,10 @@ struct SearchSubject {
 bool needs_first_match_only(int code);
 
 // The answer for a result code from 1 to 21. A cut that cannot be made, or a grid larger than
-// kMaxGridCells, is a Failure.
-Variant search_result(int code, const SearchSubject& subject, ListLayout layout);
+// kMaxGridCells, is a Failure. `kept` receives the items of a list answer given as
+// ListLayout::kept_in_memory.
+Variant search_result(int code, const SearchSubject& subject, ListLayout layout,
+                      std::vector<Variant>& kept);
 
 // The largest result grid answered (2,048 x 2,048); larger ones take the error path rather than
 // exhaust memory.

@@ -91,15 +91,16 @@ Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingT
 
 // Searching once for the matches the code needs is the same as testing for a match first: no
 // match answers not_found_return either way.
-Variant answer_result_code(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts,
-                           int code, ListLayout layout) {
+Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
+                           const WorkingTexts& texts, int code, ListLayout layout) {
+  RegExp& re = memory.matcher();
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
   const MatchCollection matches = re.Execute(texts.subject);
   if (matches.Count() == 0) return a.not_found_return;
   const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
                               to_number(a.return_length_offset), texts.from_right};
-  return search_result(code, subject, layout);
+  return search_result(code, subject, layout, memory.list());
 }
 
 Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, ListLayout layout) {
@@ -118,7 +119,7 @@ Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, Li
   }
   // A code that selects no answer gives not_found_return, whether the pattern matches or not.
   if (!code) return a.not_found_return;
-  return answer_result_code(a, re, texts, *code, layout);
+  return answer_result_code(a, memory, texts, *code, layout);
 }
 
 }  // namespace

@@ -39,11 +39,12 @@ struct TextSearchArguments {
   Variant& not_found_return;
 };
 
-// How a list answer (codes 11 to 14 and 16 to 20) is laid out: the result grid, with the list
-// in its first row and first column, as the members hand it to the host; or the plain list, a
-// one-dimensional array indexed from 1, for a member that reads the list itself (krGETWORD),
-// so that a text with thousands of pieces does not need a grid of millions of cells.
-enum class ListLayout { grid, list };
+// How a list answer (codes 11 to 14 and 16 to 20) is given: the result grid, with the list in
+// its first row and first column, as the members hand it to the host; or, for a member that
+// reads the list itself (krGETWORD), the items left in the search memory (SearchMemory::list)
+// and their number as the answer. A text with thousands of pieces then needs no grid of
+// millions of cells, and a column of calls builds no array per call.
+enum class ListLayout { grid, kept_in_memory };
 
 Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments,
                    ListLayout layout = ListLayout::grid);

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "automation/calling_pattern.hpp"
 #include "automation/cls_kestrune.hpp"
@@ -21,9 +22,9 @@ constexpr std::u16string_view kDefaultSeparator = u"( {1,}|\t{1,})";
 constexpr double kPiecesCode = 18;
 
 // The nth piece of the list that is not the empty text, taken out of the list.
-std::optional<Variant> nth_word_of(Array& pieces, std::int32_t n) {
+std::optional<Variant> nth_word_of(std::vector<Variant>& pieces, std::int32_t n) {
   std::int32_t words = 0;
-  for (Variant& piece : pieces.elements()) {
+  for (Variant& piece : pieces) {
     if (!equals_empty_text(piece) && ++words == n) return std::move(piece);
   }
   return std::nullopt;
@@ -41,17 +42,17 @@ Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
     if (not_found_return.is_missing()) {
       not_found_return = Variant::text(std::u16string(mdl_Constants::value_error_text));
     }
-    // TextSearch answers a text without the separator with its not-found value. A null stands in
-    // for the caller's not_found_return there, so that one given as an array is never taken for
-    // the grid of pieces.
+    // The pieces are left in the search memory, and TextSearch answers their number. It answers
+    // a text without the separator with its not-found value: a null stands in for the caller's
+    // not_found_return there, so that one given as a number is never taken for a count.
     Variant no_pieces = Variant::null();
-    Variant pieces =
+    const Variant piece_count =
         search_mode_call(*search_memory_, string_to_search, word_separator, case_sensitive,
-                         kPiecesCode, search_from_right, no_pieces, ListLayout::list);
-    if (!pieces.is_array()) return not_found_return;
+                         kPiecesCode, search_from_right, no_pieces, ListLayout::kept_in_memory);
+    if (!piece_count.is_numeric()) return not_found_return;
     const std::int32_t n = round_to_whole(to_number(nth_word));
     if (n < 1) return not_found_return;
-    std::optional<Variant> word = nth_word_of(pieces.array_value(), n);
+    std::optional<Variant> word = nth_word_of(search_memory_->list(), n);
     return word ? std::move(*word) : not_found_return;
   });
 }
