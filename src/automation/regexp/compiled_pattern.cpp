@@ -100,13 +100,14 @@ CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
                            MatchList& matches) const {
   StepCounter counter(sites_, scan_cost_, budget);
+  pcre2_match_data* data = MatchResources::for_this_thread().data(engine_group_count_ + 1);
   bool interpreted = !jit_;
-  int rc = run(text, start, counter, jit_);
+  int rc = run(text, start, counter, jit_, data);
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     interpreted = true;
-    rc = run(text, start, counter, false);
+    rc = run(text, start, counter, false, data);
   }
-  if (rc >= 0) copy_spans(rc, matches);
+  if (rc >= 0) copy_spans(rc, data, matches);
   if (interpreted && text.size() > kLongTextForInterpreter) {
     MatchResources::for_this_thread().release_data();
   }
@@ -119,8 +120,7 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
   fail("regular expression matching failed: " + pcre2_message(rc));
 }
 
-void CompiledPattern::copy_spans(int rc, MatchList& matches) const {
-  pcre2_match_data* data = MatchResources::for_this_thread().data(engine_group_count_ + 1);
+void CompiledPattern::copy_spans(int rc, pcre2_match_data* data, MatchList& matches) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
   std::size_t* spans = matches.add_match();
   // Groups from rc on took no part in the match.
@@ -134,12 +134,10 @@ void CompiledPattern::copy_spans(int rc, MatchList& matches) const {
 }
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,
-                         bool jit) const {
+                         bool jit, pcre2_match_data* data) const {
   counter.set_step_weight(StepBudget::step_weight(engine_group_count_, !jit));
-  MatchResources& resources = MatchResources::for_this_thread();
-  pcre2_match_context* context = resources.context();
+  pcre2_match_context* context = MatchResources::for_this_thread().context();
   pcre2_set_callout(context, sites_.empty() ? nullptr : at_site, &counter);
-  pcre2_match_data* data = resources.data(engine_group_count_ + 1);
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   if (jit) return pcre2_jit_match(code_, subject, text.size(), start, 0, data, context);
   return pcre2_match(code_, subject, text.size(), start, PCRE2_NO_JIT, data, context);

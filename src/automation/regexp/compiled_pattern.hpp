@@ -18,6 +18,7 @@
 #include "automation/regexp/pattern_tree.hpp"
 
 struct pcre2_real_code_16;
+struct pcre2_real_match_data_16;
 
 namespace kestrune::regexp_internal {
 
@@ -42,8 +43,9 @@ class CompiledPattern {
             MatchList& matches) const;
 
  private:
-  int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit) const;
-  void copy_spans(int rc, MatchList& matches) const;
+  int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
+          pcre2_real_match_data_16* data) const;
+  void copy_spans(int rc, pcre2_real_match_data_16* data, MatchList& matches) const;
 
   std::u16string source_;
   bool ignore_case_;
