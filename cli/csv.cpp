@@ -240,7 +240,8 @@ std::string CsvRecord::field(std::size_t i) const {
 }
 
 void append_csv_field(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  // The characters that end an unquoted run are the ones that need quotes.
+  if (end_of_unquoted_run(field, 0) == field.size()) {
     out += field;
     return;
   }

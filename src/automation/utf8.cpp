@@ -104,12 +104,11 @@ std::u16string from_utf8(std::string_view bytes) {
 
 std::string to_utf8(std::u16string_view text) {
   // The ASCII start of the text, often all of it, is written unit to byte in one sized pass.
-  std::size_t ascii = 0;
-  while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
-  std::string bytes(ascii, '\0');
-  std::transform(text.begin(), text.begin() + std::ptrdiff_t(ascii), bytes.begin(),
-                 [](char16_t unit) { return char(unit); });
-  if (ascii == text.size()) return bytes;
+  const auto non_ascii =
+      std::find_if(text.begin(), text.end(), [](char16_t unit) { return unit >= 0x80; });
+  std::string bytes(text.begin(), non_ascii);  // each unit below 0x80 is its own byte
+  if (non_ascii == text.end()) return bytes;
+  const std::size_t ascii = std::size_t(non_ascii - text.begin());
   bytes.reserve(text.size() + (text.size() - ascii) * 2);
   for (std::size_t i = ascii; i < text.size(); ++i) {
     const char16_t unit = text[i];

@@ -10,13 +10,14 @@ namespace kestrune {
 
 Variant& Variant::assign_owned(Variant&& other) noexcept {
   if (this == &other) return *this;
-  if (owns(type_)) {
-    // `other` may live inside what *this owns (an element of its array): take it out first.
+  if (type_ == VariantType::array) {
+    // `other` may live inside the array (one of its elements): take it out first.
     Variant moved(std::move(other));
     release_owned();
     type_ = VariantType::empty;
     return *this = std::move(moved);
   }
+  if (owns(type_)) release_owned();  // a text or an object holds no Variant
   type_ = other.type_;
   if (owns(type_)) {
     take_owned(other);
