@@ -39,18 +39,20 @@ const MatchList& RememberedMatches::all(const std::shared_ptr<const CompiledPatt
 
 bool RememberedMatches::holds(const std::shared_ptr<const CompiledPattern>& pattern,
                               std::u16string_view text) const {
-  return pattern_ == pattern && same_text(text_, text);
+  return remembered_ && pattern_ == pattern && same_text(text_, text);
 }
 
 void RememberedMatches::search_afresh(const std::shared_ptr<const CompiledPattern>& pattern,
                                       std::u16string_view text, std::size_t limit) {
-  pattern_.reset();
+  remembered_ = false;
   matches_.clear(pattern->group_count());
   matches_.reserve(kExpectedMatches);
   StepBudget budget;
   collect_matches(*pattern, text, 0, limit, budget, matches_);
   text_.assign(text);
-  pattern_ = pattern;
+  // A column of searches uses one pattern: keeping it spares two atomic count updates.
+  if (pattern_ != pattern) pattern_ = pattern;
+  remembered_ = true;
   complete_ = limit == SIZE_MAX || matches_.empty();
 }
 

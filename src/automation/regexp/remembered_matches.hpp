@@ -27,7 +27,8 @@ class RememberedMatches {
   void search_afresh(const std::shared_ptr<const CompiledPattern>& pattern,
                      std::u16string_view text, std::size_t limit);
 
-  std::shared_ptr<const CompiledPattern> pattern_;  // none while nothing is remembered
+  bool remembered_ = false;                         // the fields below hold a search
+  std::shared_ptr<const CompiledPattern> pattern_;  // of the last search
   std::u16string text_;
   MatchList matches_{0};
   bool complete_ = false;  // matches_ holds every match, not just the first
