@@ -63,6 +63,10 @@ const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
 Outcome call_member(clsKestrune& object, const MemberInfo& member, std::vector<Variant> arguments) {
   if (takes_argument_list(member)) arguments = {gathered(std::move(arguments))};
   arguments.resize(member.parameters.size(), Variant::missing());
+  return run_member(object, member, arguments);
+}
+
+Outcome run_member(clsKestrune& object, const MemberInfo& member, std::span<Variant> arguments) {
   try {
     return {Outcome::Kind::answered, member.invoke(object, arguments), ""};
   } catch (const std::exception& failure) {

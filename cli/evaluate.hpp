@@ -5,6 +5,7 @@
 //   if (outcome.kind == Outcome::Kind::answered) print(outcome.result);
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,5 +42,9 @@ Outcome evaluate(clsKestrune& object, ParsedCall call);
 // parameters; call_member gathers, pads and runs (answered or failed, never syntax).
 const MemberInfo* member_for(const ParsedCall& call, std::string& error);
 Outcome call_member(clsKestrune& object, const MemberInfo& member, std::vector<Variant> arguments);
+
+// The last step of call_member: runs the member on arguments already laid out as its
+// parameters (padded, or a list member's one gathered list).
+Outcome run_member(clsKestrune& object, const MemberInfo& member, std::span<Variant> arguments);
 
 }  // namespace kestrune::cli

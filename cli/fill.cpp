@@ -1,6 +1,7 @@
 #include "cli/fill.hpp"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -361,6 +362,9 @@ class FillRun {
   FillSummary summary_;
 };
 
+// Arguments a row can keep on the stack: krSEARCH's ten are the most any member takes.
+constexpr std::size_t kArgumentsInPlace = 10;
+
 bool is_whole_number(const std::string& text) {
   return !text.empty() && text.size() <= 4 &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -376,18 +380,33 @@ RowFormula::RowFormula(std::u16string_view formula) {
   // Padded once here rather than for every row (the list members take their list as written).
   if (member_ != nullptr && member_->parameters.size() > 1) {
     arguments_.resize(std::max(arguments_.size(), member_->parameters.size()), Variant::missing());
+    arguments_in_place_ = arguments_.size() <= kArgumentsInPlace;
   }
 }
 
 RowFormula::Cell RowFormula::cell_for(clsKestrune& object, const CsvRecord& record) const {
+  if (arguments_in_place_) {  // the common case, without a heap block per row
+    std::array<Variant, kArgumentsInPlace> in_place;
+    const std::span<Variant> arguments(in_place.data(), arguments_.size());
+    std::copy(arguments_.begin(), arguments_.end(), arguments.begin());
+    set_columns(arguments, record);
+    return cell_of(run_member(object, *member_, arguments));
+  }
   std::vector<Variant> arguments = arguments_;
+  set_columns(arguments, record);
+  return cell_of(call_member(object, *member_, std::move(arguments)));
+}
+
+void RowFormula::set_columns(std::span<Variant> arguments, const CsvRecord& record) const {
   std::string scratch;
   for (const ColumnReference& column : columns_) {
     if (column.column < record.field_count()) {
       arguments[column.argument] = cell_value(record.field(column.column, scratch));
     }
   }
-  const Outcome outcome = call_member(object, *member_, std::move(arguments));
+}
+
+RowFormula::Cell RowFormula::cell_of(const Outcome& outcome) const {
   if (outcome.kind != Outcome::Kind::answered) return {outcome.message, true};
   return {cell_text(outcome.result), false};
 }

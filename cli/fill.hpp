@@ -45,6 +45,8 @@
 
 namespace kestrune::cli {
 
+struct Outcome;
+
 inline constexpr const char* kFillUsage =
     "usage: kestrune fill FORMULA [INPUT.csv] [-o OUTPUT.csv] [--header] [--threads N]\n"
     "                     [--decimal-separator C]\n"
@@ -69,9 +71,13 @@ class RowFormula {
   Cell cell_for(clsKestrune& object, const CsvRecord& record) const;
 
  private:
+  void set_columns(std::span<Variant> arguments, const CsvRecord& record) const;
+  Cell cell_of(const Outcome& outcome) const;
+
   const MemberInfo* member_ = nullptr;
   std::vector<Variant> arguments_;  // the literals; column slots are filled per row
   std::vector<ColumnReference> columns_;
+  bool arguments_in_place_ = false;  // laid out as the parameters, and few enough for the stack
   std::string error_;
 };
 

@@ -100,17 +100,17 @@ CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
                            MatchList& matches) const {
   StepCounter counter(sites_, scan_cost_, budget);
-  pcre2_match_data* data = MatchResources::for_this_thread().data(engine_group_count_ + 1);
+  MatchResources& resources = MatchResources::for_this_thread();
+  pcre2_match_data* data = resources.data(engine_group_count_ + 1);
+  pcre2_set_callout(resources.context(), sites_.empty() ? nullptr : at_site, &counter);
   bool interpreted = !jit_;
-  int rc = run(text, start, counter, jit_, data);
+  int rc = run(text, start, counter, jit_, data, resources.context());
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     interpreted = true;
-    rc = run(text, start, counter, false, data);
+    rc = run(text, start, counter, false, data, resources.context());
   }
   if (rc >= 0) copy_spans(rc, data, matches);
-  if (interpreted && text.size() > kLongTextForInterpreter) {
-    MatchResources::for_this_thread().release_data();
-  }
+  if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
   if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
@@ -134,10 +134,8 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data, MatchList& matc
 }
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,
-                         bool jit, pcre2_match_data* data) const {
+                         bool jit, pcre2_match_data* data, pcre2_match_context* context) const {
   counter.set_step_weight(StepBudget::step_weight(engine_group_count_, !jit));
-  pcre2_match_context* context = MatchResources::for_this_thread().context();
-  pcre2_set_callout(context, sites_.empty() ? nullptr : at_site, &counter);
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   if (jit) return pcre2_jit_match(code_, subject, text.size(), start, 0, data, context);
   return pcre2_match(code_, subject, text.size(), start, PCRE2_NO_JIT, data, context);

@@ -19,6 +19,7 @@
 
 struct pcre2_real_code_16;
 struct pcre2_real_match_data_16;
+struct pcre2_real_match_context_16;
 
 namespace kestrune::regexp_internal {
 
@@ -44,7 +45,7 @@ class CompiledPattern {
 
  private:
   int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
-          pcre2_real_match_data_16* data) const;
+          pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
   void copy_spans(int rc, pcre2_real_match_data_16* data, MatchList& matches) const;
 
   std::u16string source_;
