@@ -95,6 +95,11 @@ class Variant {
     return *this;
   }
   Variant& operator=(Variant&& other) noexcept {
+    if (!owns(type_) && other.type_ == VariantType::text) {  // a default or a cell written in
+      type_ = VariantType::text;
+      take_text(other);
+      return *this;
+    }
     if (owns(type_) || owns(other.type_)) return assign_owned(std::move(other));
     type_ = other.type_;
     scalar_ = other.scalar_;
