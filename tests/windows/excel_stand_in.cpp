@@ -2,10 +2,10 @@
 
 #include <wrl/client.h>
 
-#include <atomic>
 #include <functional>
 #include <string_view>
 
+#include "com/com_object.hpp"
 #include "com/variant_bridge.hpp"
 
 namespace kestrune::client {
@@ -30,25 +30,13 @@ bool same_name(const wchar_t* a, std::u16string_view b) {
 
 // An object whose members are a list of names, matched without regard to case as the host
 // matches them; every call goes to one handler.
-class ScriptedObject final : public IDispatch {
+class ScriptedObject final : public ComObject<ScriptedObject, IDispatch> {
  public:
   ScriptedObject(std::vector<std::u16string> members, Handler handler)
       : members_(std::move(members)), handler_(std::move(handler)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid != IID_IUnknown && iid != IID_IDispatch) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+  void* interface_for(REFIID iid) {
+    return iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     *count = 0;
@@ -85,29 +73,17 @@ class ScriptedObject final : public IDispatch {
   }
 
  private:
-  std::atomic<ULONG> references_{1};
   std::vector<std::u16string> members_;
   Handler handler_;
 };
 
-class Enumerator final : public IEnumVARIANT {
+class Enumerator final : public ComObject<Enumerator, IEnumVARIANT> {
  public:
   explicit Enumerator(std::vector<ComPtr<IDispatch>> items) : items_(std::move(items)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid != IID_IUnknown && iid != IID_IEnumVARIANT) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IEnumVARIANT*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
+  void* interface_for(REFIID iid) {
+    return iid == IID_IUnknown || iid == IID_IEnumVARIANT ? static_cast<IEnumVARIANT*>(this)
+                                                          : nullptr;
   }
   HRESULT STDMETHODCALLTYPE Next(ULONG wanted, VARIANT* out, ULONG* fetched) override {
     ULONG given = 0;
@@ -135,7 +111,6 @@ class Enumerator final : public IEnumVARIANT {
   }
 
  private:
-  std::atomic<ULONG> references_{1};
   std::vector<ComPtr<IDispatch>> items_;
   std::size_t next_ = 0;
 };
