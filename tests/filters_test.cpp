@@ -17,6 +17,7 @@ namespace kestrune {
 namespace {
 
 using test::cell;
+using test::kNA;
 using test::missing;
 using test::number;
 using test::text;
@@ -42,8 +43,6 @@ Variant typed_range_of_texts(std::vector<Variant> cells) {
   range.array_value().set_element_type(VariantType::text);
   return range;
 }
-
-const Variant kNA = Variant::error(worksheet_error::kNA);
 
 TEST(NumberFilter, KeepsTheCharactersOfANumber) {
   struct Case {

@@ -13,6 +13,8 @@ namespace kestrune {
 namespace {
 
 using test::cell;
+using test::kNA;
+using test::kValueError;
 using test::missing;
 using test::number;
 using test::text;
@@ -46,8 +48,6 @@ Variant array_of(std::vector<Variant> elements) {
   return Variant::array(std::move(array));
 }
 
-const Variant kValueError = text(u"#VALUE!");
-const Variant kNA = Variant::error(worksheet_error::kNA);
 const Variant kTrue = Variant::boolean(true);
 const Variant kFalse = Variant::boolean(false);
 

@@ -19,11 +19,10 @@ namespace kestrune {
 namespace {
 
 using test::cell;
+using test::kValueError;
 using test::missing;
 using test::number;
 using test::text;
-
-const Variant kValueError = Variant::text(u"#VALUE!");
 
 // krSEARCH with the optional arguments named; omitted ones are missing markers.
 struct Search {

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "automation/locale.hpp"
@@ -12,12 +13,16 @@
 
 namespace kestrune::test {
 
-inline Variant text(std::u16string value) { return Variant::text(std::move(value)); }
+inline Variant text(std::u16string_view value) { return Variant::text(std::u16string(value)); }
 inline Variant number(double value) { return Variant::number(value); }
 inline Variant missing() { return Variant::missing(); }
 inline Variant cell(Variant value) {
   return Variant::object(std::make_shared<ValueObject>(std::move(value)));
 }
+
+// The answers the tables expect most: the members' default not-found text and the host's #N/A.
+inline const Variant kValueError = Variant::text(u"#VALUE!");
+inline const Variant kNA = Variant::error(worksheet_error::kNA);
 
 // A one-row range of texts: a 1 x n array indexed from 1.
 inline Variant row(std::initializer_list<std::u16string> texts) {

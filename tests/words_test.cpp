@@ -12,6 +12,7 @@
 #include "automation/locale.hpp"
 #include "automation/utf8.hpp"
 #include "automation/variant.hpp"
+#include "test_support.hpp"
 #include "variant_printer.hpp"
 
 namespace kestrune {
@@ -20,13 +21,13 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-Variant text(std::u16string_view value) { return Variant::text(std::u16string(value)); }
-Variant number(double value) { return Variant::number(value); }
+using test::kValueError;
+using test::missing;
+using test::number;
+using test::text;
+
 Variant truth(bool value) { return Variant::boolean(value); }
-Variant missing() { return Variant::missing(); }
-Variant reference(Variant value) {
-  return Variant::object(std::make_shared<ValueObject>(std::move(value)));
-}
+Variant reference(Variant value) { return test::cell(std::move(value)); }
 Variant range_value() {  // the value of a range of two cells
   Array cells = Array::two_dimensional(1, 2);
   cells.at(1, 1) = text(u"5+3");
@@ -39,8 +40,6 @@ Variant list_value() {
   items.at(2) = text(u" ");
   return Variant::array(std::move(items));
 }
-
-const Variant kValueError = text(u"#VALUE!");
 
 // Installs a comma decimal separator for the life of the object.
 class CommaDecimalSeparator {
