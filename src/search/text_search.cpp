@@ -8,7 +8,6 @@
 #include "automation/conversions.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/regexp.hpp"
-#include "automation/same_text.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
 
@@ -111,7 +110,7 @@ Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, Li
   if (code == return_code::kPatternQuery) return Variant::text(*texts.pattern);
   RegExp& re = memory.matcher();
   re.IgnoreCase = ignore_case;
-  if (!same_text(re.Pattern, *texts.pattern)) re.Pattern = *texts.pattern;
+  re.Pattern = *texts.pattern;
   if (!a.replace_text.is_missing()) {
     re.Global = true;
     if (!re.Test(texts.subject)) return a.not_found_return;
