@@ -370,6 +370,12 @@ bool is_whole_number(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The cell a member's outcome fills: its answer, or the failure's message.
+RowFormula::Cell cell_of(const Outcome& outcome) {
+  if (outcome.kind != Outcome::Kind::answered) return {outcome.message, true};
+  return {cell_text(outcome.result), false};
+}
+
 }  // namespace
 
 RowFormula::RowFormula(std::u16string_view formula) {
@@ -404,11 +410,6 @@ void RowFormula::set_columns(std::span<Variant> arguments, const CsvRecord& reco
       arguments[column.argument] = cell_value(record.field(column.column, scratch));
     }
   }
-}
-
-RowFormula::Cell RowFormula::cell_of(const Outcome& outcome) const {
-  if (outcome.kind != Outcome::Kind::answered) return {outcome.message, true};
-  return {cell_text(outcome.result), false};
 }
 
 int FillSummary::exit_status() const {

@@ -45,8 +45,6 @@
 
 namespace kestrune::cli {
 
-struct Outcome;
-
 inline constexpr const char* kFillUsage =
     "usage: kestrune fill FORMULA [INPUT.csv] [-o OUTPUT.csv] [--header] [--threads N]\n"
     "                     [--decimal-separator C]\n"
@@ -72,7 +70,6 @@ class RowFormula {
 
  private:
   void set_columns(std::span<Variant> arguments, const CsvRecord& record) const;
-  Cell cell_of(const Outcome& outcome) const;
 
   const MemberInfo* member_ = nullptr;
   std::vector<Variant> arguments_;  // the literals; column slots are filled per row
