@@ -6,12 +6,6 @@
 namespace kestrune::cli {
 namespace {
 
-// The list members take exactly one parameter that holds the whole argument list.
-bool takes_argument_list(const MemberInfo& member) {
-  return member.parameters.size() == 1 && (member.parameters[0].name == "exclude_list" ||
-                                           member.parameters[0].name == "extract_list");
-}
-
 Variant gathered(std::vector<Variant> arguments) {
   Array list = Array::one_dimensional(arguments.size(), 0);
   for (std::size_t i = 0; i < arguments.size(); ++i) list.elements()[i] = std::move(arguments[i]);
@@ -23,8 +17,7 @@ Outcome syntax(std::string message) {
 }
 
 std::string arity_message(const MemberInfo& member) {
-  std::size_t required = 0;
-  for (const ParameterInfo& p : member.parameters) required += p.optional ? 0 : 1;
+  const std::size_t required = member.required_parameters();
   return std::string(member.name) + " takes " + std::to_string(required) +
          (required == member.parameters.size()
               ? ""
@@ -45,7 +38,7 @@ const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
     return nullptr;
   }
   // A list member's one parameter is the gathered array, which is never missing.
-  if (takes_argument_list(*member)) return member;
+  if (member->gathers_list()) return member;
   const std::span<const ParameterInfo> parameters = member->parameters;
   if (call.arguments.size() > parameters.size()) {
     error = arity_message(*member);
@@ -61,7 +54,7 @@ const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
 }
 
 Outcome call_member(clsKestrune& object, const MemberInfo& member, std::vector<Variant> arguments) {
-  if (takes_argument_list(member)) arguments = {gathered(std::move(arguments))};
+  if (member.gathers_list()) arguments = {gathered(std::move(arguments))};
   arguments.resize(member.parameters.size(), Variant::missing());
   return run_member(object, member, arguments);
 }

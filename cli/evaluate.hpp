@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/dispatch_table.hpp"
+#include "automation/member_table.hpp"
 #include "automation/variant.hpp"
 #include "cli/call_parser.hpp"
 

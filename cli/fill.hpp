@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/dispatch_table.hpp"
+#include "automation/member_table.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/csv.hpp"
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "automation/dispatch_table.hpp"
+#include "automation/member_table.hpp"
 #include "automation/utf8.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/evaluate.hpp"

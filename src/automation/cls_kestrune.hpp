@@ -5,7 +5,7 @@
 // Members are defined beside their subsystem: krSEARCH, krREPLACE, krCOUNTINCELL and Reverse
 // in src/search, krREGEX in src/regex_function, the four list members in src/filters,
 // krGETWORD, krST and krCONCATULA in src/words, krHelpfilePath and krABOUT in src/host.
-// dispatch_table.hpp reaches them by name or dispatch id.
+// member_table.hpp declares each of them once and reaches them by name or dispatch id.
 //
 //   clsKestrune object;
 //   Variant text = Variant::text(u"a-b-c"), find = Variant::text(u"-");

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/dispatch_table.hpp"
+#include "automation/member_table.hpp"
 #include "automation/failure.hpp"
 #include "com/automation_error.hpp"
 #include "com/com_object.hpp"

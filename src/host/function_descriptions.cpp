@@ -4,6 +4,8 @@
 #include <string>
 
 #include "automation/conversions.hpp"
+#include "automation/member_table.hpp"
+#include "automation/utf8.hpp"
 
 namespace kestrune {
 namespace {
@@ -12,37 +14,17 @@ namespace {
 constexpr std::u16string_view kCompanionAddIn = u"kestrune.xla";
 constexpr std::u16string_view kCategory = u"kestrune";
 
-struct Description {
-  std::u16string_view macro;
-  std::u16string_view text;
-};
-
-// The texts are sent exactly as they stand; stored workbooks' users have seen them so.
-constexpr std::array<Description, 13> kDescriptions{{
-    {u"'kestrune.xla'!krSEARCH", u"Extremely versatile and flexible text search."},
-    {u"'kestrune.xla'!krREPLACE", u"Extremely versatile and flexible text replacement."},
-    {u"'kestrune.xla'!krCOUNTINCELL",
-     u"Counts the occurrences of a given string in a worksheet cell, or within in any text "
-     u"string, allowing versatile and flexible criteria."},
-    {u"'kestrune.xla'!krGETWORD",
-     u"Returns the nth word in a string, with allowing versatile and flexible criteria for word "
-     u"separators."},
-    {u"'kestrune.xla'!krEXCLUDE", u"Excludes undesired characters from text."},
-    {u"'kestrune.xla'!krEXCLUDENOTNUM",
-     u"Excludes non-numeric and other undesired characters and/or digits from text."},
-    {u"'kestrune.xla'!krEXTRACT", u"Retrieves desired characters from text."},
-    {u"'kestrune.xla'!krEXTRACTNUM", u"Retrieves numeric and other desired characters from text."},
-    {u"'kestrune.xla'!krST", u"Returns the English ordinal indicator of a cardinal number."},
-    {u"'kestrune.xla'!krCONCATULA",
-     u"Evaluates a concatenated formula, or any other all-text formula in which the operator is "
-     u"text."},
-    {u"'kestrune.xla'!krTEST", u"Determines whether kestrune is working properly."},
-    {u"'kestrune.xla'!krVERSION", u"Returns the version number of kestrune."},
-    {u"'kestrune.xla'!More_Information",
-     u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
-     u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to "
-     u"https://www.kestrune.com and click on 'Function Reference'."},
-}};
+// The add-in's macros in the order the host receives their descriptions: its worksheet
+// functions (their texts are in the member table), then its information macro.
+constexpr std::array<std::string_view, 12> kDescribedFunctions{
+    "krSEARCH",  "krREPLACE",    "krCOUNTINCELL", "krGETWORD",   "krEXCLUDE", "krEXCLUDENOTNUM",
+    "krEXTRACT", "krEXTRACTNUM", "krST",          "krCONCATULA", "krTEST",    "krVERSION"};
+constexpr std::u16string_view kInformationMacro = u"More_Information";
+// Sent exactly as it stands; stored workbooks' users have seen it so.
+constexpr std::u16string_view kInformationText =
+    u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
+    u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to "
+    u"https://www.kestrune.com and click on 'Function Reference'.";
 
 // MacroOptions takes the macro as argument 1, the description as 2 and the category as 7.
 constexpr std::size_t kMacroOptionsArguments = 7;
@@ -95,15 +77,23 @@ bool companion_installed(const AutomationObject& host) {
   return found;
 }
 
+void send_description(const AutomationObject& host, std::u16string_view macro,
+                      std::u16string_view text) {
+  std::array<CallArgument, kMacroOptionsArguments> arguments;
+  for (CallArgument& argument : arguments) argument.value = Variant::missing();
+  arguments.front().value =
+      Variant::text(u"'" + std::u16string(kCompanionAddIn) + u"'!" + std::u16string(macro));
+  arguments[1].value = Variant::text(std::u16string(text));
+  arguments.back().value = Variant::text(std::u16string(kCategory));
+  host.call(u"MacroOptions", arguments);
+}
+
 void send_descriptions(const AutomationObject& host) {
-  for (const Description& row : kDescriptions) {
-    std::array<CallArgument, kMacroOptionsArguments> arguments;
-    for (CallArgument& argument : arguments) argument.value = Variant::missing();
-    arguments.front().value = Variant::text(std::u16string(row.macro));
-    arguments[1].value = Variant::text(std::u16string(row.text));
-    arguments.back().value = Variant::text(std::u16string(kCategory));
-    host.call(u"MacroOptions", arguments);
+  for (std::string_view name : kDescribedFunctions) {
+    const MemberInfo& member = *find_member(name);
+    send_description(host, from_utf8(member.name), from_utf8(member.description));
   }
+  send_description(host, kInformationMacro, kInformationText);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "automation/member_table.hpp"
 #include "automation/utf8.hpp"
 #include "call_table.hpp"
 #include "cli/call_parser.hpp"
@@ -14,27 +15,6 @@
 
 namespace kestrune::client {
 namespace {
-
-// The list members take one SAFEARRAY(VARIANT) parameter: the type information says which.
-bool takes_argument_list(IDispatch& object, DISPID member) {
-  ComPtr<ITypeInfo> info;
-  if (FAILED(object.GetTypeInfo(0, LOCALE_USER_DEFAULT, &info))) return false;
-  TYPEATTR* attributes = nullptr;
-  if (FAILED(info->GetTypeAttr(&attributes))) return false;
-  const WORD functions = attributes->cFuncs;
-  info->ReleaseTypeAttr(attributes);
-  bool list = false;
-  for (WORD i = 0; i < functions; ++i) {
-    FUNCDESC* function = nullptr;
-    if (FAILED(info->GetFuncDesc(i, &function))) continue;
-    if (function->memid == member && function->cParams >= 1) {
-      const TYPEDESC& type = function->lprgelemdescParam[0].tdesc;
-      list = type.vt == VT_PTR && type.lptdesc->vt == VT_SAFEARRAY;
-    }
-    info->ReleaseFuncDesc(function);
-  }
-  return list;
-}
 
 std::string user_decimal_separator() {
   char separator[4] = {};
@@ -55,7 +35,8 @@ std::string run_call(IDispatch& object, const cli::ParsedCall& call, bool by_ref
   const DISPID member = dispatch_id(object, from_utf8(call.name));
   if (member == DISPID_UNKNOWN) return "no member " + call.name;
   std::vector<Variant> arguments = call.arguments;
-  if (takes_argument_list(object, member)) {
+  const MemberInfo* described = find_member(call.name);
+  if (described != nullptr && described->gathers_list()) {
     Array list = Array::one_dimensional(arguments.size(), 0);
     for (std::size_t i = 0; i < arguments.size(); ++i) list.elements()[i] = arguments[i];
     arguments = {Variant::array(std::move(list))};

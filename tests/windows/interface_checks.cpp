@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/dispatch_table.hpp"
+#include "automation/member_table.hpp"
 #include "automation/utf8.hpp"
 #include "com/kestrune_h.h"
 
@@ -192,7 +192,7 @@ void check_members(IDispatch& object, Checks& checks) {
       checks.expect(bool(flags & PARAMFLAG_FOPT) == parameter.optional,
                     parameter_label + "optional");
       const TYPEDESC& type = element.tdesc;
-      const bool list = parameter.name == "exclude_list" || parameter.name == "extract_list";
+      const bool list = parameter.gathers_list;
       const bool typed = type.vt == VT_PTR && (list ? type.lptdesc->vt == VT_SAFEARRAY &&
                                                           type.lptdesc->lptdesc->vt == VT_VARIANT
                                                     : type.lptdesc->vt == VT_VARIANT);

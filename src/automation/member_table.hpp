@@ -1,8 +1,11 @@
-// The dispatch table of clsKestrune: every member's name, dispatch id, slot, parameters and
-// result kind, and how to invoke it with an argument list.
+// The member table: the one declaration of every member of clsKestrune, in slot order.
 //
-// The automation server and the command line both reach members through it, so a member is
-// callable everywhere as soon as it is in the class.
+// Each row says what the automation interface fixes about a member (name, slot, dispatch id,
+// parameters with their optional, by-reference and argument-list flags, result kind) and what
+// the host shows of it (the description). Everything else is derived from it: the automation
+// server's dispatch, the command line's arity and list handling, the tests that walk the
+// members, and the generated reference and add-in files. A test checks the type library's
+// source against it.
 //
 //   const MemberInfo* member = find_member("krsearch");          // any letter case
 //   std::vector<Variant> args(member->parameters.size(), Variant::missing());
@@ -23,6 +26,10 @@ namespace kestrune {
 struct ParameterInfo {
   std::string_view name;
   bool optional;
+  // Every parameter is passed by reference, so a member may write a default back into it.
+  bool by_reference = true;
+  // The list members' one parameter: a worksheet call's arguments gathered into one array.
+  bool gathers_list = false;
 };
 
 enum class ResultKind {
@@ -37,11 +44,21 @@ struct MemberInfo {
   std::string_view name;
   std::span<const ParameterInfo> parameters;
   ResultKind result;
+  // The one-line description the host shows in its function dialog; empty for the members
+  // the add-in does not describe.
+  std::string_view description;
+  // Whether the add-in defines a worksheet function of this name that forwards to the member.
+  bool worksheet_function;
   // Runs the member. `arguments` holds exactly one Variant per parameter (an omitted one as the
   // missing-argument marker); they are passed by reference, so defaults written by the member
   // are visible afterwards. A text result comes back as a text Variant, no result as empty.
   // Members without a fallback raise their Failure to the caller.
   Variant (*invoke)(clsKestrune& object, std::span<Variant> arguments);
+
+  // The number of parameters a call must give.
+  std::size_t required_parameters() const;
+  // Whether the member takes the call's arguments gathered into its one list parameter.
+  bool gathers_list() const;
 };
 
 // The sixteen members in slot order.
