@@ -3,16 +3,11 @@
 #include "automation/calling_pattern.hpp"
 #include "automation/cls_kestrune.hpp"
 #include "automation/conversions.hpp"
+#include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/text_search.hpp"
 
 namespace kestrune {
-namespace {
-
-// The result code krCOUNTINCELL asks for: the number of matches.
-constexpr double kCountCode = 9;
-
-}  // namespace
 
 Variant clsKestrune::krSEARCH(Variant& string_to_search, Variant& find_text,
                               Variant& case_sensitive, Variant& return_type,
@@ -46,7 +41,7 @@ Variant clsKestrune::krCOUNTINCELL(Variant& cell_reference, Variant& find_text,
                                    Variant& case_sensitive) {
   return answer_or_value_error([&] {
     Variant search_mode = Variant::missing();
-    Variant count = Variant::number(kCountCode);
+    Variant count = result_code_argument(ResultCode::match_count);
     Variant no_before = Variant::missing(), no_not_before = Variant::missing();
     Variant no_position_offset = Variant::missing(), no_length_offset = Variant::missing();
     Variant from_left = Variant::missing();

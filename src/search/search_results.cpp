@@ -141,71 +141,74 @@ double sum_of_positive_windows(const MatchFigures& m) {
 
 }  // namespace
 
-bool needs_first_match_only(int code) { return (code >= 1 && code <= 8) || code == 21; }
+bool needs_first_match_only(ResultCode code) {
+  return code <= ResultCode::text_from_window || code == ResultCode::found;
+}
 
-Variant search_result(int code, const SearchSubject& subject, ListLayout layout,
+Variant search_result(ResultCode code, const SearchSubject& subject, ListLayout layout,
                       std::vector<Variant>& kept) {
   const MatchFigures m(subject);
   const bool rev = subject.from_right;
   const std::size_t n = m.count();
   switch (code) {
-    case 1:
+    case ResultCode::window_position:
       return Variant::number(m.window_start(1));
-    case 2:
+    case ResultCode::window_position_from_end:
       return Variant::number(m.position_from_end(1));
-    case 3:
+    case ResultCode::window_text:
       return text_in_given_order(m.window(1), rev);
-    case 4:
+    case ResultCode::window_length:
       return Variant::number(m.window_length(1) < 0 ? 0 : m.window_length(1));
-    case 5:
+    case ResultCode::text_before:
       return text_in_given_order(m.lead(), rev);
-    case 6:
+    case ResultCode::text_after:
       return text_in_given_order(m.tail_after(1), rev);
-    case 7:
+    case ResultCode::text_through_window:
       return text_in_given_order(m.lead(), m.window(1), rev);
-    case 8:
+    case ResultCode::text_from_window:
       return text_in_given_order(m.window(1), m.tail_after(1), rev);
-    case 9:
+    case ResultCode::match_count:
       return Variant::number(double(n));
-    case 10:
+    case ResultCode::nonempty_piece_count:
       return Variant::number(count_of_nonempty_pieces(m));
-    case 11:
+    case ResultCode::window_positions:
       return result_list(n, layout, kept,
                          [&](std::size_t k) { return decimal_text(m.window_start(k)); });
-    case 12:
+    case ResultCode::window_positions_from_end:
       return result_list(n, layout, kept,
                          [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
-    case 13:
+    case ResultCode::window_texts:
       return result_list(n, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
-    case 14:
+    case ResultCode::window_lengths:
       return result_list(n, layout, kept, [&](std::size_t k) {
         return m.window_length(k) < 0 ? Variant::text(u"0") : decimal_text(m.window_length(k));
       });
-    case 15:
+    case ResultCode::window_length_total:
       return Variant::number(sum_of_positive_windows(m));
-    case 16:
+    case ResultCode::texts_before:
       return result_list(n, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.preceding(k), rev); });
-    case 17:
+    case ResultCode::texts_after:
       return result_list(n, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.following(k), rev); });
-    case 18:
+    case ResultCode::pieces:
       return result_list(n + 1, layout, kept,
                          [&](std::size_t k) { return text_in_given_order(m.piece(k), rev); });
-    case 19:
+    case ResultCode::texts_through_windows:
       return result_list(n, layout, kept, [&](std::size_t k) {
         return text_in_given_order(m.preceding(k), m.window(k), rev);
       });
-    case 20:
+    case ResultCode::texts_from_windows:
       return result_list(n, layout, kept, [&](std::size_t k) {
         return text_in_given_order(m.window(k), m.following(k), rev);
       });
-    case 21:
+    case ResultCode::found:
       return Variant::boolean(true);
-    default:
-      fail("no such result code");
+    case ResultCode::pattern_query:
+      break;
   }
+  fail("no such result code");
 }
 
 }  // namespace kestrune

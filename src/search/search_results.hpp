@@ -8,6 +8,7 @@
 
 #include "automation/regexp.hpp"
 #include "automation/variant.hpp"
+#include "search/result_code.hpp"
 #include "search/text_search.hpp"
 
 namespace kestrune {
@@ -21,12 +22,12 @@ struct SearchSubject {
 };
 
 // Whether `code` needs only the first match (so the other matches need not be found).
-bool needs_first_match_only(int code);
+bool needs_first_match_only(ResultCode code);
 
-// The answer for a result code from 1 to 21. A cut that cannot be made, or a grid larger than
-// kMaxGridCells, is a Failure. `kept` receives the items of a list answer given as
+// The answer for a result code of matching (not the pattern query). A cut that cannot be made, or a
+// grid larger than kMaxGridCells, is a Failure. `kept` receives the items of a list answer given as
 // ListLayout::kept_in_memory.
-Variant search_result(int code, const SearchSubject& subject, ListLayout layout,
+Variant search_result(ResultCode code, const SearchSubject& subject, ListLayout layout,
                       std::vector<Variant>& kept);
 
 // The largest result grid answered (2,048 x 2,048); larger ones take the error path rather than

@@ -8,6 +8,7 @@
 #include "automation/conversions.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/regexp.hpp"
+#include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
 
@@ -16,22 +17,22 @@ namespace {
 
 // The result code return_type selects: the codes compare by equality with the value as passed,
 // so 1.5 or 0 select none and a null equals none; a text that is not a number is a Failure.
-std::optional<int> selected_code(const Variant& return_type) {
+std::optional<ResultCode> selected_code(const Variant& return_type) {
   if (return_type.is_null() || (return_type.is_object() && dereference(return_type).is_null())) {
     return std::nullopt;
   }
   const double value = to_number(return_type);
-  const bool known = value == return_code::kPatternQuery ||
-                     (value >= return_code::kFirst && value <= return_code::kLast);
+  const bool known = value == double(ResultCode::pattern_query) ||
+                     (value >= double(kFirstResultCode) && value <= double(kLastResultCode));
   if (!known || value != std::floor(value)) return std::nullopt;
-  return int(value);
+  return ResultCode(int(value));
 }
 
 // Fills the omitted arguments in slot order and answers the selected result code.
 // A missing not_found_return becomes "#VALUE!", or FALSE under result code 20.
-std::optional<int> fill_defaults(const TextSearchArguments& a) {
+std::optional<ResultCode> fill_defaults(const TextSearchArguments& a) {
   default_if_missing(a.case_sensitive, Variant::boolean(true));
-  default_if_missing(a.return_type, Variant::number(return_code::kFirst));
+  default_if_missing(a.return_type, result_code_argument(kFirstResultCode));
   default_if_missing(a.find_before_text, Variant::text(u""));
   default_if_missing(a.find_not_before_text, Variant::text(u""));
   default_if_missing(a.return_position_offset, Variant::number(0));
@@ -41,8 +42,8 @@ std::optional<int> fill_defaults(const TextSearchArguments& a) {
   if (not_found_defaulted) {
     a.not_found_return = Variant::text(std::u16string(mdl_Constants::value_error_text));
   }
-  const std::optional<int> code = selected_code(a.return_type);
-  if (not_found_defaulted && code == return_code::kTruthFalseDefault) {
+  const std::optional<ResultCode> code = selected_code(a.return_type);
+  if (not_found_defaulted && code == kCodeWithFalseDefault) {
     a.not_found_return = Variant::boolean(false);
   }
   return code;
@@ -91,7 +92,7 @@ Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingT
 // Searching once for the matches the code needs is the same as testing for a match first: no
 // match answers not_found_return either way.
 Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
-                           const WorkingTexts& texts, int code, ListLayout layout) {
+                           const WorkingTexts& texts, ResultCode code, ListLayout layout) {
   RegExp& re = memory.matcher();
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
@@ -103,11 +104,11 @@ Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
 }
 
 Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, ListLayout layout) {
-  const std::optional<int> code = fill_defaults(a);
+  const std::optional<ResultCode> code = fill_defaults(a);
   WorkingTexts texts;
   read_working_texts(a, memory, texts);
   const bool ignore_case = !to_truth(a.case_sensitive);
-  if (code == return_code::kPatternQuery) return Variant::text(*texts.pattern);
+  if (code == ResultCode::pattern_query) return Variant::text(*texts.pattern);
   RegExp& re = memory.matcher();
   re.IgnoreCase = ignore_case;
   re.Pattern = *texts.pattern;

@@ -49,14 +49,6 @@ enum class ListLayout { grid, kept_in_memory };
 Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments,
                    ListLayout layout = ListLayout::grid);
 
-// The result codes of search mode, and the pattern query that answers before any matching.
-namespace return_code {
-inline constexpr int kFirst = 1;
-inline constexpr int kLast = 21;
-inline constexpr int kTruthFalseDefault = 20;  // not_found_return defaults to FALSE
-inline constexpr int kPatternQuery = 99;
-}  // namespace return_code
-
 // The characters of `text` in the opposite order, unit by unit, of any length.
 std::u16string reverse_text(std::u16string_view text);
 

@@ -18,9 +18,6 @@ namespace {
 // In the search syntax: a run of blanks, or a run of tabs.
 constexpr std::u16string_view kDefaultSeparator = u"( {1,}|\t{1,})";
 
-// The result code that cuts the text into its pieces at the separators.
-constexpr double kPiecesCode = 18;
-
 // The nth piece of the list that is not the empty text, taken out of the list.
 std::optional<Variant> nth_word_of(std::vector<Variant>& pieces, std::int32_t n) {
   std::int32_t words = 0;
@@ -46,9 +43,9 @@ Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
     // a text without the separator with its not-found value: a null stands in for the caller's
     // not_found_return there, so that one given as a number is never taken for a count.
     Variant no_pieces = Variant::null();
-    const Variant piece_count =
-        search_mode_call(*search_memory_, string_to_search, word_separator, case_sensitive,
-                         kPiecesCode, search_from_right, no_pieces, ListLayout::kept_in_memory);
+    const Variant piece_count = search_mode_call(
+        *search_memory_, string_to_search, word_separator, case_sensitive, ResultCode::pieces,
+        search_from_right, no_pieces, ListLayout::kept_in_memory);
     if (!piece_count.is_numeric()) return not_found_return;
     const std::int32_t n = round_to_whole(to_number(nth_word));
     if (n < 1) return not_found_return;

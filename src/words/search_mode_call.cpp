@@ -5,10 +5,10 @@
 namespace kestrune {
 
 Variant search_mode_call(SearchMemory& memory, Variant& string_to_search, Variant& find_text,
-                         Variant& case_sensitive, double return_type, Variant& search_from_right,
-                         Variant& not_found_return, ListLayout layout) {
+                         Variant& case_sensitive, ResultCode return_type,
+                         Variant& search_from_right, Variant& not_found_return, ListLayout layout) {
   Variant search_mode = Variant::missing();
-  Variant code = Variant::number(return_type);
+  Variant code = result_code_argument(return_type);
   Variant no_before = Variant::missing(), no_not_before = Variant::missing();
   Variant no_position_offset = Variant::missing(), no_length_offset = Variant::missing();
   return TextSearch(

@@ -4,11 +4,12 @@
 //
 //   Variant missing_case = Variant::missing(), from_left = Variant::missing();
 //   Variant not_found = Variant::text(u"#VALUE!");
-//   Variant pieces = search_mode_call(memory, text, separator, missing_case, 18, from_left,
-//                                     not_found);
+//   Variant pieces = search_mode_call(memory, text, separator, missing_case, ResultCode::pieces,
+//                                     from_left, not_found);
 #pragma once
 
 #include "automation/variant.hpp"
+#include "search/result_code.hpp"
 #include "search/text_search.hpp"
 
 namespace kestrune {
@@ -16,7 +17,8 @@ namespace kestrune {
 // The arguments are passed on by reference, so TextSearch writes its defaults into the ones
 // that are missing.
 Variant search_mode_call(SearchMemory& memory, Variant& string_to_search, Variant& find_text,
-                         Variant& case_sensitive, double return_type, Variant& search_from_right,
-                         Variant& not_found_return, ListLayout layout = ListLayout::grid);
+                         Variant& case_sensitive, ResultCode return_type,
+                         Variant& search_from_right, Variant& not_found_return,
+                         ListLayout layout = ListLayout::grid);
 
 }  // namespace kestrune

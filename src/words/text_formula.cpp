@@ -19,11 +19,6 @@ namespace {
 // this order, so a two-character operator is taken whole ("5>=3" is ">=", not ">").
 constexpr std::u16string_view kOperatorPattern = u"(><|<>|>=|=>|<=|=<|+|-|\\^|\\*|/|=|<|>)";
 
-// The result codes that cut the formula at its first operator.
-constexpr double kOperatorCode = 3;
-constexpr double kLeftOperandCode = 5;
-constexpr double kRightOperandCode = 6;
-
 enum class Operation {
   add,
   subtract,
@@ -66,7 +61,7 @@ struct FormulaCuts {
 
   // One cut of the formula at its first operator. Each is a call with fresh missing arguments,
   // as a worksheet would make it.
-  Variant part(double code) {
+  Variant part(ResultCode code) {
     Variant case_sensitive = Variant::missing(), from_left = Variant::missing();
     Variant not_found_return = Variant::missing();
     return search_mode_call(memory, formula, pattern, case_sensitive, code, from_left,
@@ -74,7 +69,7 @@ struct FormulaCuts {
   }
 
   // An operand, or none when its text is not a number (the empty text included).
-  std::optional<double> operand(double code) {
+  std::optional<double> operand(ResultCode code) {
     const Variant text = part(code);
     std::u16string storage;
     return parse_number(to_text_view(text, storage), decimal_separator());
@@ -125,9 +120,9 @@ Variant clsKestrune::krCONCATULA(Variant& text_formula) {
     std::u16string formula = to_text(text_formula);
     if (formula.starts_with(u'=')) formula.erase(0, 1);
     FormulaCuts cuts{*search_memory_, Variant::text(std::move(formula))};
-    const std::u16string operator_text = to_text(cuts.part(kOperatorCode));
-    const std::optional<double> a = cuts.operand(kLeftOperandCode);
-    const std::optional<double> b = cuts.operand(kRightOperandCode);
+    const std::u16string operator_text = to_text(cuts.part(ResultCode::window_text));
+    const std::optional<double> a = cuts.operand(ResultCode::text_before);
+    const std::optional<double> b = cuts.operand(ResultCode::text_after);
     // A column of formulas has many that are not numbers on both sides; answered here rather
     // than raised, as raising costs more than the whole evaluation.
     if (!a || !b) return value_error_answer();
