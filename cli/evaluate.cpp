@@ -1,7 +1,10 @@
 #include "cli/evaluate.hpp"
 
 #include <exception>
+#include <new>
 #include <span>
+
+#include "automation/failure.hpp"
 
 namespace kestrune::cli {
 namespace {
@@ -62,8 +65,13 @@ Outcome call_member(clsKestrune& object, const MemberInfo& member, std::vector<V
 Outcome run_member(clsKestrune& object, const MemberInfo& member, std::span<Variant> arguments) {
   try {
     return {Outcome::Kind::answered, member.invoke(object, arguments), ""};
-  } catch (const std::exception& failure) {
+  } catch (const Failure& failure) {
     return {Outcome::Kind::failed, Variant(), failure.what()};
+  } catch (const std::bad_alloc&) {
+    return {Outcome::Kind::failed, Variant(), "out of memory"};
+  } catch (const std::exception& fault) {
+    // A fault of the program, not of the call: still a failed call, and said to be one.
+    return {Outcome::Kind::failed, Variant(), std::string("internal error: ") + fault.what()};
   }
 }
 

@@ -1,6 +1,6 @@
 // Variant values and conversions: copying, moving and comparing values of every kind, text forms
 // of numbers and dates, text read as numbers and truth values, rounding, and the comparisons the
-// members make.
+// members make, and which failures a member answers with its fallback.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "automation/calling_pattern.hpp"
 #include "automation/conversions.hpp"
 #include "automation/failure.hpp"
 #include "automation/inline_vector.hpp"
@@ -119,6 +120,25 @@ struct NumberText {
   double value;
   const char16_t* text;
 };
+
+// Designed failures become the member's fallback; a fault of the program must not, or a bug
+// would pass for a plausible "#VALUE!".
+TEST(CallingPattern, OnlyDesignedFailuresBecomeTheFallback) {
+  const Variant fallback = Variant::text(u"nf");
+  const auto answer = [&](auto raise) {
+    return answer_or_not_found_return(fallback, [&]() -> Variant {
+      raise();
+      return Variant::number(1);
+    });
+  };
+  EXPECT_EQ(answer([] {}), Variant::number(1));
+  EXPECT_EQ(answer([] { fail("unreadable"); }), fallback);
+  EXPECT_EQ(answer([] { throw std::bad_alloc(); }), fallback);
+  EXPECT_THROW(answer([] { throw std::out_of_range("index"); }), std::out_of_range);
+  EXPECT_THROW(answer_or_value_error([]() -> Variant { throw std::logic_error("broken"); }),
+               std::logic_error);
+  EXPECT_EQ(answer_or_value_error([]() -> Variant { fail("unreadable"); }), value_error_answer());
+}
 
 TEST(FormatNumber, FifteenSignificantDigits) {
   const NumberText cases[] = {

@@ -2,15 +2,16 @@
 //
 // A member runs its work inside one of these; a failure raised anywhere in the work (including
 // memory that cannot be had) becomes the member's fallback, so the host sees a value and never
-// a failed call.
+// a failed call. Only designed failures do (see answer_or_fallback): a fault of the program
+// still fails the call.
 //
 //   return answer_or_not_found_return(not_found_return, [&] { return TextSearch(args); });
 //   return answer_or_value_error([&] { return count(...); });
 #pragma once
 
-#include <exception>
 #include <string>
 
+#include "automation/failure.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/variant.hpp"
 
@@ -31,21 +32,13 @@ inline Variant value_error_answer() {
 // may already have written its default into it).
 template <class Work>
 Variant answer_or_not_found_return(const Variant& not_found_return, Work&& work) {
-  try {
-    return work();
-  } catch (const std::exception&) {
-    return not_found_return;
-  }
+  return answer_or_fallback(work, [&] { return not_found_return; });
 }
 
 // On a failure: the text "#VALUE!".
 template <class Work>
 Variant answer_or_value_error(Work&& work) {
-  try {
-    return work();
-  } catch (const std::exception&) {
-    return value_error_answer();
-  }
+  return answer_or_fallback(work, [] { return value_error_answer(); });
 }
 
 }  // namespace kestrune

@@ -6,10 +6,11 @@
 // which carries the platform's run-time error number.
 //
 //   if (!readable) fail(FailureKind::type_mismatch, "the value has no text form");
-//   try { ... } catch (const Failure& failure) { result = fallback; }
+//   return answer_or_fallback([&] { return work(); }, [&] { return fallback; });
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -40,5 +41,19 @@ class Failure : public std::runtime_error {
 [[noreturn]] void fail(FailureKind kind, const std::string& detail = "");
 // A failure of no particular kind, reported as an invalid procedure call, with this message.
 [[noreturn]] void fail(const std::string& message);
+
+// Runs `work`; on a designed failure (a Failure, or memory that cannot be had) answers
+// `fallback()` instead. Any other exception is a fault of the program, not of the input: it
+// passes through, so that it surfaces as a failed call rather than as a plausible answer.
+template <class Work, class Fallback>
+auto answer_or_fallback(Work&& work, Fallback&& fallback) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const Failure&) {
+    return fallback();
+  } catch (const std::bad_alloc&) {
+    return fallback();
+  }
+}
 
 }  // namespace kestrune

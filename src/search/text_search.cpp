@@ -1,7 +1,6 @@
 #include "search/text_search.hpp"
 
 #include <cmath>
-#include <exception>
 #include <optional>
 
 #include "automation/calling_pattern.hpp"
@@ -129,11 +128,8 @@ std::u16string reverse_text(std::u16string_view text) {
 }
 
 Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments, ListLayout layout) {
-  try {
-    return search_or_replace(memory, arguments, layout);
-  } catch (const std::exception&) {
-    return arguments.not_found_return;
-  }
+  return answer_or_not_found_return(arguments.not_found_return,
+                                    [&] { return search_or_replace(memory, arguments, layout); });
 }
 
 }  // namespace kestrune
