@@ -6,8 +6,8 @@
 #include <string>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/failure.hpp"
-#include "automation/regexp.hpp"
+#include "base/failure.hpp"
+#include "regexp/regexp.hpp"
 
 namespace kestrune::bench {
 namespace {

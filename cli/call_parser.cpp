@@ -4,8 +4,8 @@
 #include <optional>
 #include <utility>
 
-#include "automation/conversions.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
+#include "variant/conversions.hpp"
 
 namespace kestrune::cli {
 namespace {

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune::cli {
 

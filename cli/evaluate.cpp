@@ -4,7 +4,7 @@
 #include <new>
 #include <span>
 
-#include "automation/failure.hpp"
+#include "base/failure.hpp"
 
 namespace kestrune::cli {
 namespace {

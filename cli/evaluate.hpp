@@ -11,8 +11,8 @@
 
 #include "automation/cls_kestrune.hpp"
 #include "automation/member_table.hpp"
-#include "automation/variant.hpp"
 #include "cli/call_parser.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune::cli {
 

@@ -10,11 +10,11 @@
 #include <mutex>
 #include <thread>
 
-#include "automation/conversions.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/csv.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/output.hpp"
+#include "variant/conversions.hpp"
 
 namespace kestrune::cli {
 namespace {

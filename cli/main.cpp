@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "automation/locale.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/fill.hpp"
 #include "cli/output.hpp"
 #include "platform/posix/posix_host_platform.hpp"
 #include "platform/posix/posix_locale.hpp"
+#include "variant/locale.hpp"
 
 namespace {
 

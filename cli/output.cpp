@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "automation/conversions.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/call_parser.hpp"
+#include "variant/conversions.hpp"
 
 namespace kestrune::cli {
 namespace {

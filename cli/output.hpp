@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune::cli {
 

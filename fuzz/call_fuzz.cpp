@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/output.hpp"

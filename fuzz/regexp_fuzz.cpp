@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "automation/failure.hpp"
-#include "automation/regexp.hpp"
+#include "base/failure.hpp"
+#include "regexp/regexp.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "automation/member_table.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/output.hpp"

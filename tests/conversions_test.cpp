@@ -9,13 +9,13 @@
 #include <variant>
 #include <vector>
 
-#include "automation/calling_pattern.hpp"
-#include "automation/conversions.hpp"
-#include "automation/failure.hpp"
-#include "automation/inline_vector.hpp"
-#include "automation/locale.hpp"
-#include "automation/utf8.hpp"
+#include "base/failure.hpp"
+#include "base/inline_vector.hpp"
+#include "base/utf8.hpp"
 #include "test_support.hpp"
+#include "variant/calling_pattern.hpp"
+#include "variant/conversions.hpp"
+#include "variant/locale.hpp"
 
 namespace kestrune {
 namespace {

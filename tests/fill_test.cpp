@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/csv.hpp"
 #include "cli/fill.hpp"

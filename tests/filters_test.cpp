@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/failure.hpp"
+#include "base/failure.hpp"
 #include "filters/char_filters.hpp"
 #include "filters/filter_arguments.hpp"
 #include "filters/number_filter.hpp"

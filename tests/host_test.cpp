@@ -16,9 +16,8 @@
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/conversions.hpp"
-#include "automation/failure.hpp"
-#include "automation/utf8.hpp"
+#include "base/failure.hpp"
+#include "base/utf8.hpp"
 #include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"
 #include "host/frm_graphics.hpp"
@@ -27,6 +26,7 @@
 #include "host/pumped_message_loop.hpp"
 #include "platform/posix/posix_host_platform.hpp"
 #include "test_support.hpp"
+#include "variant/conversions.hpp"
 
 namespace kestrune {
 namespace {

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/failure.hpp"
-#include "automation/regexp.hpp"
-#include "automation/regexp/compiled_pattern.hpp"
-#include "automation/regexp/match_loop.hpp"
+#include "base/failure.hpp"
+#include "regexp/compiled_pattern.hpp"
+#include "regexp/match_loop.hpp"
+#include "regexp/regexp.hpp"
 
 namespace kestrune::regexp_cases {
 

@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "automation/failure.hpp"
-#include "automation/regexp.hpp"
-#include "automation/regexp/budget.hpp"
-#include "automation/regexp/case_folding.hpp"
-#include "automation/regexp/compiled_pattern.hpp"
-#include "automation/regexp/pattern_cache.hpp"
+#include "base/failure.hpp"
+#include "regexp/budget.hpp"
+#include "regexp/case_folding.hpp"
+#include "regexp/compiled_pattern.hpp"
+#include "regexp/pattern_cache.hpp"
+#include "regexp/regexp.hpp"
 #include "regexp_case_file.hpp"
 
 namespace kestrune {

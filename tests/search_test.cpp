@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/failure.hpp"
-#include "automation/utf8.hpp"
+#include "base/failure.hpp"
+#include "base/utf8.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
 #include "search/search_syntax.hpp"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/locale.hpp"
-#include "automation/variant.hpp"
+#include "variant/locale.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune::test {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <ostream>
 
-#include "automation/utf8.hpp"
-#include "automation/variant.hpp"
+#include "base/utf8.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

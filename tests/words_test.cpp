@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "automation/case_mapping.hpp"
 #include "automation/cls_kestrune.hpp"
-#include "automation/locale.hpp"
-#include "automation/utf8.hpp"
-#include "automation/variant.hpp"
+#include "base/case_mapping.hpp"
+#include "base/utf8.hpp"
 #include "test_support.hpp"
+#include "variant/locale.hpp"
+#include "variant/variant.hpp"
 #include "variant_printer.hpp"
 
 namespace kestrune {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "automation/failure.hpp"
-#include "automation/regexp.hpp"
-#include "automation/regexp/compiled_pattern.hpp"
-#include "automation/regexp/match_loop.hpp"
-#include "automation/regexp/pcre2_16.hpp"
-#include "automation/regexp/translator.hpp"
+#include "base/failure.hpp"
+#include "regexp/compiled_pattern.hpp"
+#include "regexp/match_loop.hpp"
+#include "regexp/pcre2_16.hpp"
+#include "regexp/regexp.hpp"
+#include "regexp/translator.hpp"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "cli/csv.hpp"
 #include "pcre2_floor.hpp"
 

@@ -17,7 +17,7 @@
 
 #include "automation/cls_kestrune.hpp"
 #include "com/kestrune_h.h"
-#include "com/variant_bridge.hpp"
+#include "oleaut/variant_bridge.hpp"
 
 namespace {
 

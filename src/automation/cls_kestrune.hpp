@@ -2,9 +2,7 @@
 //
 // Each member is one worksheet function or service call. Arguments arrive by reference, as the
 // automation interface passes them, and a member may write a default into an omitted argument.
-// Members are defined beside their subsystem: krSEARCH, krREPLACE, krCOUNTINCELL and Reverse
-// in src/search, krREGEX in src/regex_function, the four list members in src/filters,
-// krGETWORD, krST and krCONCATULA in src/words, krHelpfilePath and krABOUT in src/host.
+// Every member is defined in cls_kestrune.cpp, as a thin call of its subsystem's worker;
 // member_table.hpp declares each of them once and reaches them by name or dispatch id.
 //
 //   clsKestrune object;
@@ -15,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "automation/cls_kestrune.hpp"
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "com/com_object.hpp"
 #include "com/server_module.hpp"
 #include "com/server_object.hpp"
+#include "oleaut/com_object.hpp"
 
 namespace kestrune {
 namespace {

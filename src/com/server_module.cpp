@@ -4,12 +4,12 @@
 #include <memory>
 #include <mutex>
 
-#include "automation/locale.hpp"
 #include "com/kestrune_h.h"
 #include "host/host_platform.hpp"
 #include "platform/win32/this_module.hpp"
 #include "platform/win32/win32_host_platform.hpp"
 #include "platform/win32/win32_locale.hpp"
+#include "variant/locale.hpp"
 
 namespace kestrune::server_module {
 namespace {

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "automation/member_table.hpp"
-#include "automation/failure.hpp"
-#include "com/automation_error.hpp"
-#include "com/com_object.hpp"
+#include "base/failure.hpp"
 #include "com/kestrune_h.h"
 #include "com/server_module.hpp"
-#include "com/variant_bridge.hpp"
+#include "oleaut/automation_error.hpp"
+#include "oleaut/com_object.hpp"
+#include "oleaut/variant_bridge.hpp"
 
 namespace kestrune {
 namespace {

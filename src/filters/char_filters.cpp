@@ -4,10 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/failure.hpp"
-#include "automation/locale.hpp"
+#include "base/failure.hpp"
 #include "filters/filter_arguments.hpp"
 #include "filters/number_filter.hpp"
+#include "variant/locale.hpp"
 
 namespace kestrune {
 namespace {
@@ -76,6 +76,32 @@ std::u16string ExtractChars(Array& arguments, NumericSwitch numeric) {
   }
   if (numeric == NumericSwitch::on) filter.Finish(output);
   return output;
+}
+
+namespace {
+
+// A worksheet gathers the call's arguments into one array of Variants (any lower bound). Any
+// other value is taken as a list of that one value.
+Array copy_of_argument_list(const Variant& list) {
+  if (list.is_array() && list.array_value().dimensions() == 1 &&
+      list.array_value().element_type() == VariantType::variant) {
+    return list.array_value();
+  }
+  Array single = Array::one_dimensional(1);
+  single.at(1) = list;
+  return single;
+}
+
+}  // namespace
+
+std::u16string exclude_from_list(const Variant& list, NumericSwitch numeric) {
+  Array copy = copy_of_argument_list(list);
+  return ExcludeChars(copy, numeric);
+}
+
+std::u16string extract_from_list(const Variant& list, NumericSwitch numeric) {
+  Array copy = copy_of_argument_list(list);
+  return ExtractChars(copy, numeric);
 }
 
 }  // namespace kestrune

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <string>
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 
@@ -25,6 +25,13 @@ char16_t DecimalSeparator();
 
 std::u16string ExcludeChars(Array& arguments, NumericSwitch numeric);
 std::u16string ExtractChars(Array& arguments, NumericSwitch numeric);
+
+// The bodies of krEXCLUDE and krEXCLUDENOTNUM, krEXTRACT and krEXTRACTNUM: each works on a copy
+// of its open argument list, so the caller's arguments are never changed. A worksheet gathers
+// the call's arguments into one array of Variants (any lower bound); any other value is taken
+// as a list of that one value. No fallback: a failure goes back to the caller.
+std::u16string exclude_from_list(const Variant& list, NumericSwitch numeric);
+std::u16string extract_from_list(const Variant& list, NumericSwitch numeric);
 
 // The longest text the filters build. Extracting overlapping long items can repeat the text
 // many times over; past this the call fails rather than exhaust memory.

@@ -1,8 +1,8 @@
 #include "filters/filter_arguments.hpp"
 
-#include "automation/conversions.hpp"
-#include "automation/failure.hpp"
-#include "automation/mdl_constants.hpp"
+#include "base/failure.hpp"
+#include "variant/conversions.hpp"
+#include "variant/mdl_constants.hpp"
 
 namespace kestrune {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

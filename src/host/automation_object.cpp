@@ -1,6 +1,6 @@
 #include "host/automation_object.hpp"
 
-#include "automation/failure.hpp"
+#include "base/failure.hpp"
 
 namespace kestrune {
 

@@ -1,6 +1,6 @@
 #include "host/frm_about.hpp"
 
-#include "automation/mdl_constants.hpp"
+#include "variant/mdl_constants.hpp"
 
 namespace kestrune {
 namespace {

@@ -77,7 +77,7 @@ void frmGraphics::Timer1_Timer() noexcept {
     const auto host = host_platform().running_objects->find(kHostClassName);
     if (!host) return count_failed_lookup();
     Timer1.set_Enabled(false);  // this start of the timer is used up, whatever follows
-    describe_functions(*host);
+    describe_functions(*host, descriptions);
   } catch (...) {
     // Any failure but a missing host: no retry until the next object is created.
     Timer1.set_Enabled(false);
@@ -103,8 +103,9 @@ frmGraphics& load_frmGraphics() {
 
 frmGraphics* loaded_frmGraphics() { return this_thread_form().get(); }
 
-void start_function_descriptions() {
+void start_function_descriptions(std::span<const MacroDescription> descriptions) {
   frmGraphics& form = load_frmGraphics();
+  form.descriptions = descriptions;
   form.Timer1.set_Enabled(true);
   form.Timer1.set_Interval(kFastInterval);
 }

@@ -6,7 +6,7 @@
 // retrying every half second and, after 20 failed lookups, every five seconds, and gives up at
 // the 42nd. The count of failed lookups lasts as long as the form.
 //
-//   start_function_descriptions();                  // what creating a clsKestrune does
+//   start_function_descriptions(descriptions);      // what creating a clsKestrune does
 //   host_platform().message_loop->pump();           // a due tick runs Timer1_Timer
 //   loaded_frmGraphics()->failed_attempts();        // 1 when no host ran
 #pragma once
@@ -16,7 +16,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string_view>
+
+#include "host/function_descriptions.hpp"
 
 namespace kestrune {
 
@@ -64,6 +67,8 @@ class frmGraphics {
   std::int16_t failed_attempts() const { return failed_attempts_; }
 
   Timer Timer1;
+  // What the tick gives the host: set by whoever switches the timer on.
+  std::span<const MacroDescription> descriptions;
 
  private:
   void count_failed_lookup();
@@ -76,7 +81,8 @@ frmGraphics& load_frmGraphics();
 // This thread's form, or nullptr while it is not loaded.
 frmGraphics* loaded_frmGraphics();
 
-// What creating a clsKestrune does: loads the form and switches Timer1 on at 500 ms.
-void start_function_descriptions();
+// What creating a clsKestrune does: loads the form and switches Timer1 on at 500 ms, to give
+// the host `descriptions` (which must outlive the thread).
+void start_function_descriptions(std::span<const MacroDescription> descriptions);
 
 }  // namespace kestrune

@@ -3,9 +3,8 @@
 #include <array>
 #include <string>
 
-#include "automation/conversions.hpp"
-#include "automation/member_table.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
+#include "variant/conversions.hpp"
 
 namespace kestrune {
 namespace {
@@ -13,18 +12,6 @@ namespace {
 // The add-in's file name as the host lists it; compared whole and in the same case.
 constexpr std::u16string_view kCompanionAddIn = u"kestrune.xla";
 constexpr std::u16string_view kCategory = u"kestrune";
-
-// The add-in's macros in the order the host receives their descriptions: its worksheet
-// functions (their texts are in the member table), then its information macro.
-constexpr std::array<std::string_view, 12> kDescribedFunctions{
-    "krSEARCH",  "krREPLACE",    "krCOUNTINCELL", "krGETWORD",   "krEXCLUDE", "krEXCLUDENOTNUM",
-    "krEXTRACT", "krEXTRACTNUM", "krST",          "krCONCATULA", "krTEST",    "krVERSION"};
-constexpr std::u16string_view kInformationMacro = u"More_Information";
-// Sent exactly as it stands; stored workbooks' users have seen it so.
-constexpr std::u16string_view kInformationText =
-    u"For more information on kestrune worksheet functions, go to the Tools menu and choose "
-    u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to "
-    u"https://www.kestrune.com and click on 'Function Reference'.";
 
 // MacroOptions takes the macro as argument 1, the description as 2 and the category as 7.
 constexpr std::size_t kMacroOptionsArguments = 7;
@@ -88,20 +75,20 @@ void send_description(const AutomationObject& host, std::u16string_view macro,
   host.call(u"MacroOptions", arguments);
 }
 
-void send_descriptions(const AutomationObject& host) {
-  for (std::string_view name : kDescribedFunctions) {
-    const MemberInfo& member = *find_member(name);
-    send_description(host, from_utf8(member.name), from_utf8(member.description));
+void send_descriptions(const AutomationObject& host,
+                       std::span<const MacroDescription> descriptions) {
+  for (const MacroDescription& description : descriptions) {
+    send_description(host, from_utf8(description.macro), from_utf8(description.text));
   }
-  send_description(host, kInformationMacro, kInformationText);
 }
 
 }  // namespace
 
-void describe_functions(const AutomationObject& host) {
+void describe_functions(const AutomationObject& host,
+                        std::span<const MacroDescription> descriptions) {
   QuietHost quiet(host);
   quiet.hold();
-  if (companion_installed(host)) send_descriptions(host);
+  if (companion_installed(host)) send_descriptions(host, descriptions);
   quiet.release();
 }
 

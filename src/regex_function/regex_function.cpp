@@ -9,11 +9,11 @@
 #include <optional>
 #include <utility>
 
-#include "automation/calling_pattern.hpp"
-#include "automation/cls_kestrune.hpp"
-#include "automation/conversions.hpp"
-#include "automation/mdl_constants.hpp"
-#include "automation/regexp.hpp"
+#include "regex_function/regex_function.hpp"
+#include "regexp/regexp.hpp"
+#include "variant/calling_pattern.hpp"
+#include "variant/conversions.hpp"
+#include "variant/mdl_constants.hpp"
 
 namespace kestrune {
 namespace {
@@ -105,9 +105,8 @@ Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
 
 }  // namespace
 
-Variant clsKestrune::krREGEX(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
-                             Variant& replace_text, Variant& return_type,
-                             Variant& not_found_return) {
+Variant apply_regex(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
+                    Variant& replace_text, Variant& return_type, Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&]() -> Variant {
     // Made before the defaults are written: if it cannot be made, the caller gets
     // not_found_return exactly as passed, the missing-argument marker included.

@@ -8,7 +8,7 @@
 //   Variant code = result_code_argument(ResultCode::pieces);   // the number 18
 #pragma once
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

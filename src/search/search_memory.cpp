@@ -1,6 +1,6 @@
 #include "search/search_memory.hpp"
 
-#include "automation/same_text.hpp"
+#include "base/same_text.hpp"
 #include "search/search_syntax.hpp"
 
 namespace kestrune {

@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/regexp.hpp"
-#include "automation/variant.hpp"
+#include "regexp/regexp.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "automation/conversions.hpp"
-#include "automation/failure.hpp"
-#include "automation/locale.hpp"
+#include "base/failure.hpp"
 #include "search/text_search.hpp"
+#include "variant/conversions.hpp"
+#include "variant/locale.hpp"
 
 namespace kestrune {
 namespace {

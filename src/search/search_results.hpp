@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/regexp.hpp"
-#include "automation/variant.hpp"
+#include "regexp/regexp.hpp"
 #include "search/result_code.hpp"
 #include "search/text_search.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

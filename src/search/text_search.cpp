@@ -3,13 +3,13 @@
 #include <cmath>
 #include <optional>
 
-#include "automation/calling_pattern.hpp"
-#include "automation/conversions.hpp"
-#include "automation/mdl_constants.hpp"
-#include "automation/regexp.hpp"
+#include "regexp/regexp.hpp"
 #include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
+#include "variant/calling_pattern.hpp"
+#include "variant/conversions.hpp"
+#include "variant/mdl_constants.hpp"
 
 namespace kestrune {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "automation/variant.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/calling_pattern.hpp"
-#include "automation/cls_kestrune.hpp"
-#include "automation/conversions.hpp"
-#include "automation/mdl_constants.hpp"
 #include "search/search_memory.hpp"
+#include "variant/calling_pattern.hpp"
+#include "variant/conversions.hpp"
+#include "variant/mdl_constants.hpp"
+#include "words/nth_word.hpp"
 #include "words/search_mode_call.hpp"
 
 namespace kestrune {
@@ -29,9 +29,9 @@ std::optional<Variant> nth_word_of(std::vector<Variant>& pieces, std::int32_t n)
 
 }  // namespace
 
-Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
-                               Variant& word_separator, Variant& case_sensitive,
-                               Variant& search_from_right, Variant& not_found_return) {
+Variant get_word(SearchMemory& memory, Variant& string_to_search, Variant& nth_word,
+                 Variant& word_separator, Variant& case_sensitive, Variant& search_from_right,
+                 Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
     if (word_separator.is_missing()) {
       word_separator = Variant::text(std::u16string(kDefaultSeparator));
@@ -44,12 +44,12 @@ Variant clsKestrune::krGETWORD(Variant& string_to_search, Variant& nth_word,
     // not_found_return there, so that one given as a number is never taken for a count.
     Variant no_pieces = Variant::null();
     const Variant piece_count = search_mode_call(
-        *search_memory_, string_to_search, word_separator, case_sensitive, ResultCode::pieces,
+        memory, string_to_search, word_separator, case_sensitive, ResultCode::pieces,
         search_from_right, no_pieces, ListLayout::kept_in_memory);
     if (!piece_count.is_numeric()) return not_found_return;
     const std::int32_t n = round_to_whole(to_number(nth_word));
     if (n < 1) return not_found_return;
-    std::optional<Variant> word = nth_word_of(search_memory_->list(), n);
+    std::optional<Variant> word = nth_word_of(memory.list(), n);
     return word ? std::move(*word) : not_found_return;
   });
 }

@@ -2,11 +2,11 @@
 #include <string>
 #include <string_view>
 
-#include "automation/calling_pattern.hpp"
-#include "automation/case_mapping.hpp"
-#include "automation/cls_kestrune.hpp"
-#include "automation/conversions.hpp"
-#include "automation/failure.hpp"
+#include "base/case_mapping.hpp"
+#include "base/failure.hpp"
+#include "variant/calling_pattern.hpp"
+#include "variant/conversions.hpp"
+#include "words/ordinal_suffix.hpp"
 
 namespace kestrune {
 namespace {
@@ -45,7 +45,7 @@ bool read_option(Variant& option) {
 
 }  // namespace
 
-Variant clsKestrune::krST(Variant& num, Variant& exclude_num, Variant& upper_case) {
+Variant ordinal_suffix(Variant& num, Variant& exclude_num, Variant& upper_case) {
   return answer_or_value_error([&] {
     const std::u16string number_text = to_text(num);
     const std::u16string_view indicator = ordinal_indicator(number_text);

@@ -8,9 +8,9 @@
 //                                     from_left, not_found);
 #pragma once
 
-#include "automation/variant.hpp"
 #include "search/result_code.hpp"
 #include "search/text_search.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune {
 

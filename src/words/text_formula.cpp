@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "automation/calling_pattern.hpp"
-#include "automation/cls_kestrune.hpp"
-#include "automation/conversions.hpp"
-#include "automation/failure.hpp"
-#include "automation/locale.hpp"
+#include "base/failure.hpp"
 #include "search/search_memory.hpp"
+#include "variant/calling_pattern.hpp"
+#include "variant/conversions.hpp"
+#include "variant/locale.hpp"
 #include "words/search_mode_call.hpp"
+#include "words/text_formula.hpp"
 
 namespace kestrune {
 namespace {
@@ -115,11 +115,11 @@ Variant evaluate(Operation operation, double a, double b) {
 
 }  // namespace
 
-Variant clsKestrune::krCONCATULA(Variant& text_formula) {
+Variant evaluate_text_formula(SearchMemory& memory, Variant& text_formula) {
   return answer_or_value_error([&] {
     std::u16string formula = to_text(text_formula);
     if (formula.starts_with(u'=')) formula.erase(0, 1);
-    FormulaCuts cuts{*search_memory_, Variant::text(std::move(formula))};
+    FormulaCuts cuts{memory, Variant::text(std::move(formula))};
     const std::u16string operator_text = to_text(cuts.part(ResultCode::window_text));
     const std::optional<double> a = cuts.operand(ResultCode::text_before);
     const std::optional<double> b = cuts.operand(ResultCode::text_after);

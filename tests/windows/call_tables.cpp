@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "automation/member_table.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "call_table.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/output.hpp"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 
 namespace kestrune::client {
 

@@ -21,9 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/variant.hpp"
-#include "com/automation_error.hpp"
-#include "com/variant_bridge.hpp"
+#include "oleaut/automation_error.hpp"
+#include "oleaut/variant_bridge.hpp"
+#include "variant/variant.hpp"
 
 namespace kestrune::client {
 

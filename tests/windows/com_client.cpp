@@ -13,7 +13,7 @@
 #include <iostream>
 #include <string>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "call_tables.hpp"
 #include "client_support.hpp"
 #include "com/kestrune_h.h"

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string_view>
 
-#include "com/com_object.hpp"
-#include "com/variant_bridge.hpp"
+#include "oleaut/com_object.hpp"
+#include "oleaut/variant_bridge.hpp"
 
 namespace kestrune::client {
 namespace {

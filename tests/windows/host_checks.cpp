@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "excel_stand_in.hpp"
 #include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"

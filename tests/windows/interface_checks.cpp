@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "automation/member_table.hpp"
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "com/kestrune_h.h"
 
 namespace kestrune::client {

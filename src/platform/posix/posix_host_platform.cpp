@@ -13,7 +13,7 @@
 #include <memory>
 #include <system_error>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 #include "host/portable_platform.hpp"
 #include "host/pumped_message_loop.hpp"
 

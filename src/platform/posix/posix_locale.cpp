@@ -3,7 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include "automation/utf8.hpp"
+#include "base/utf8.hpp"
 
 namespace kestrune {
 namespace {

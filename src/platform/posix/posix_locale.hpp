@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "automation/locale.hpp"
+#include "variant/locale.hpp"
 
 namespace kestrune {
 

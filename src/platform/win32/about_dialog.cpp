@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "automation/failure.hpp"
+#include "base/failure.hpp"
 #include "platform/win32/this_module.hpp"
 
 namespace kestrune {

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "automation/failure.hpp"
-#include "com/automation_error.hpp"
-#include "com/dispatch_object.hpp"
+#include "base/failure.hpp"
+#include "oleaut/automation_error.hpp"
+#include "oleaut/dispatch_object.hpp"
 #include "platform/win32/about_dialog.hpp"
 #include "platform/win32/ansi_text.hpp"
 #include "platform/win32/this_module.hpp"

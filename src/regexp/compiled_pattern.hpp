@@ -1,0 +1,63 @@
+// CompiledPattern: one ECMAScript pattern translated and compiled by PCRE2 (JIT-compiled where
+// that is safe), ready to search any number of texts from any thread.
+//
+//   CompiledPattern pattern(u"a(b)?", /*ignore_case=*/false);
+//   StepBudget budget;
+//   MatchList matches(pattern.group_count());
+//   if (pattern.find(u"xab", 0, budget, matches)) { /* matches.spans(0): {1, 3, 2, 3} */ }
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "regexp/budget.hpp"
+#include "regexp/match_loop.hpp"
+#include "regexp/pattern_tree.hpp"
+
+struct pcre2_real_code_16;
+struct pcre2_real_match_data_16;
+struct pcre2_real_match_context_16;
+
+namespace kestrune::regexp_internal {
+
+class CompiledPattern {
+ public:
+  // A pattern that does not compile is a Failure.
+  CompiledPattern(std::u16string_view source, bool ignore_case);
+  ~CompiledPattern();
+  CompiledPattern(const CompiledPattern&) = delete;
+  CompiledPattern& operator=(const CompiledPattern&) = delete;
+
+  const std::u16string& source() const { return source_; }
+  bool ignore_case() const { return ignore_case_; }
+  std::uint32_t group_count() const { return group_count_; }
+  const GroupNames& group_names() const { return group_names_; }
+  bool uses_jit() const { return jit_; }
+  std::size_t budget_site_count() const { return sites_.size(); }
+
+  // Adds to `matches` the leftmost match that starts at or after `start`, if there is one.
+  // Look-behinds see the text before `start`. A search that runs out of `budget` is a Failure.
+  bool find(std::u16string_view text, std::size_t start, StepBudget& budget,
+            MatchList& matches) const;
+
+ private:
+  int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
+          pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
+  void copy_spans(int rc, pcre2_real_match_data_16* data, MatchList& matches) const;
+
+  std::u16string source_;
+  bool ignore_case_;
+  std::uint32_t group_count_ = 0;
+  GroupNames group_names_;
+  std::uint32_t engine_group_count_ = 0;
+  std::vector<std::uint32_t> group_numbers_;  // PCRE2's number of each group
+  BudgetSites sites_;
+  std::uint32_t scan_cost_ = 1;
+  pcre2_real_code_16* code_ = nullptr;
+  bool jit_ = false;
+};
+
+}  // namespace kestrune::regexp_internal

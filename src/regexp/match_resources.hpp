@@ -1,0 +1,34 @@
+// What each thread keeps for matching: one PCRE2 match context (limits, JIT stack, callout),
+// one JIT stack and one match-data block, all reused from call to call.
+#pragma once
+
+#include <cstdint>
+
+#include "regexp/pcre2_16.hpp"
+
+namespace kestrune::regexp_internal {
+
+class MatchResources {
+ public:
+  static MatchResources& for_this_thread();
+
+  MatchResources();
+  ~MatchResources();
+  MatchResources(const MatchResources&) = delete;
+  MatchResources& operator=(const MatchResources&) = delete;
+
+  pcre2_match_context* context() { return context_; }
+  // A match-data block with room for at least `pairs` offset pairs.
+  pcre2_match_data* data(std::uint32_t pairs);
+  // Drops the match-data block, with the backtracking frames the interpreter keeps in it, after
+  // a search that may have grown them large.
+  void release_data();
+
+ private:
+  pcre2_match_context* context_ = nullptr;
+  pcre2_jit_stack* jit_stack_ = nullptr;
+  pcre2_match_data* data_ = nullptr;
+  std::uint32_t data_pairs_ = 0;
+};
+
+}  // namespace kestrune::regexp_internal

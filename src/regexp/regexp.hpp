@@ -1,0 +1,102 @@
+// RegExp: the regular-expression service behind every pattern search.
+//
+// One matcher object with the object model the worksheet functions are written against
+// (Pattern, IgnoreCase, Global; Test, Execute, Replace; Count, Item, FirstIndex, Length, Value)
+// and the dialect of ECMAScript's RegExp in non-unicode mode, with the web-compatibility
+// grammar, as Node.js implements it. Lookbehind and named groups are accepted too; other syntax
+// that ECMAScript rejects is rejected. Texts are 16-bit units; offsets and lengths count units.
+//
+//   RegExp re;
+//   re.Pattern = u"a.*?b";
+//   re.Global = true;
+//   if (re.Test(text)) {
+//     MatchCollection matches = re.Execute(text);
+//     for (std::size_t i = 0; i < matches.Count(); ++i) use(matches.Item(i).FirstIndex);
+//   }
+//   std::u16string replaced = re.Replace(text, u"[$&]");
+//
+// Test, Execute and Replace raise a Failure (failure.hpp) when the pattern does not compile or
+// when the call exceeds its budget: every call ends in bounded time and memory, whatever the
+// pattern and text (up to 32,767 units runs well within a second).
+//
+// Known differences from ECMAScript, accepted:
+//   - ECMAScript resets the captures of a repeated group at each pass; this engine keeps the
+//     captures of earlier passes, so `(z)((a+)?(b+)?(c))*` on "zaacbbbcac" reports group 4 as
+//     "bbb" where ECMAScript reports it unset. It shows in replacement texts that name such
+//     groups and in back-references to them; also, a capturing group repeated at least once
+//     whose first pass matches nothing repeats no further.
+//   - Case-insensitive back-references use Unicode case folding, which also pairs the Kelvin
+//     sign with k, long s with s, capital sharp s with sharp s, the Angstrom sign with a-ring and
+//     the Ohm sign with omega.
+//   - Look-behinds must have a fixed length in each alternative.
+//   - Patterns that PCRE2 compiles to more than 64 Ki units (huge repeated groups) fail.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/inline_vector.hpp"
+
+namespace kestrune {
+
+namespace regexp_internal {
+class CompiledPattern;
+class RememberedMatches;
+}  // namespace regexp_internal
+
+// One match: where it starts in the searched text (counted from 0), how long it is, and its
+// text. Value views the text passed to Execute: keep that text alive while matches are read.
+struct Match {
+  std::size_t FirstIndex = 0;
+  std::size_t Length = 0;
+  std::u16string_view Value;
+};
+
+// The matches of one Execute, left to right, never overlapping.
+class MatchCollection {
+ public:
+  std::size_t Count() const { return matches_.size(); }
+  const Match& Item(std::size_t index) const {
+    if (index >= matches_.size()) throw std::out_of_range("no such match");
+    return matches_[index];
+  }
+  const Match* begin() const { return matches_.begin(); }
+  const Match* end() const { return matches_.end(); }
+
+ private:
+  friend class RegExp;
+  InlineVector<Match, 4> matches_;
+};
+
+class RegExp {
+ public:
+  RegExp();
+  ~RegExp();
+  RegExp(const RegExp&) = delete;
+  RegExp& operator=(const RegExp&) = delete;
+
+  std::u16string Pattern;   // ECMAScript source text, without slashes or flags
+  bool IgnoreCase = false;  // ECMAScript's "i" flag
+  bool Global = false;      // every match (Execute, Replace) or the first only
+
+  // True when the pattern matches anywhere in `text`.
+  bool Test(std::u16string_view text);
+  // Every match when Global, else the first (or none).
+  MatchCollection Execute(std::u16string_view text);
+  // `text` with every match (Global) or the first replaced. `replacement` may hold $1..$99,
+  // $&, $`, $', $$ and $<name>; any other "$" stands for itself.
+  std::u16string Replace(std::u16string_view text, std::u16string_view replacement);
+
+ private:
+  const regexp_internal::CompiledPattern& compiled();
+
+  std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
+  // The last matches found, so that Test, Execute and Replace on one text search it once.
+  std::unique_ptr<regexp_internal::RememberedMatches> remembered_;
+};
+
+}  // namespace kestrune
