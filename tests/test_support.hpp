@@ -1,13 +1,15 @@
-// Small helpers the test programs share: building Variants tersely, a scoped decimal separator,
-// and reading result grids.
+// Small helpers the test programs share: building Variants tersely, calling a member by name,
+// a scoped decimal separator, and reading result grids.
 #pragma once
 
 #include <initializer_list>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "automation/member_table.hpp"
 #include "variant/locale.hpp"
 #include "variant/variant.hpp"
 
@@ -30,6 +32,28 @@ inline Variant row(std::initializer_list<std::u16string> texts) {
   std::size_t i = 0;
   for (const auto& t : texts) array.elements()[i++] = Variant::text(t);
   return Variant::array(std::move(array));
+}
+
+// Calls a member by name through the member table, as the automation server and the command
+// line do: `arguments` first, missing arguments after them. On return `arguments` holds one
+// Variant per parameter, with the defaults the member wrote back into them.
+//
+//   std::vector<Variant> args = {text(u"a b"), number(2)};
+//   call_with(object, "krGETWORD", args);   // "b"; args[2] is now the default separator
+inline Variant call_with(clsKestrune& object, std::string_view member,
+                         std::vector<Variant>& arguments) {
+  const MemberInfo* info = find_member(member);
+  if (info == nullptr || arguments.size() > info->parameters.size()) {
+    throw std::invalid_argument("no such member or too many arguments: " + std::string(member));
+  }
+  arguments.resize(info->parameters.size(), Variant::missing());
+  return info->invoke(object, arguments);
+}
+
+inline Variant call(clsKestrune& object, std::string_view member,
+                    std::initializer_list<Variant> arguments) {
+  std::vector<Variant> given(arguments);
+  return call_with(object, member, given);
 }
 
 // Installs a fixed decimal separator for the life of the object.
