@@ -20,18 +20,18 @@ struct MethodTraits;
 
 template <typename Result, typename... Parameters, Result (clsKestrune::*method)(Parameters...)>
 struct MethodTraits<method> {
-  static constexpr std::size_t arity = sizeof...(Parameters);
-  static constexpr ResultKind result = result_kind<Result>();
+  static constexpr std::size_t kArity = sizeof...(Parameters);
+  static constexpr ResultKind kResult = result_kind<Result>();
 };
 
 // Calls `method` with one argument per parameter and wraps its result as a Variant.
 template <auto method, std::size_t... index>
 Variant forward(clsKestrune& object, std::span<Variant> arguments, std::index_sequence<index...>) {
-  constexpr ResultKind kind = MethodTraits<method>::result;
-  if constexpr (kind == ResultKind::nothing) {
+  constexpr ResultKind kKind = MethodTraits<method>::kResult;
+  if constexpr (kKind == ResultKind::nothing) {
     (object.*method)(arguments[index]...);
     return Variant();
-  } else if constexpr (kind == ResultKind::text) {
+  } else if constexpr (kKind == ResultKind::text) {
     return Variant::text((object.*method)(arguments[index]...));
   } else {
     return (object.*method)(arguments[index]...);
@@ -41,16 +41,16 @@ Variant forward(clsKestrune& object, std::span<Variant> arguments, std::index_se
 template <auto method>
 Variant invoke(clsKestrune& object, std::span<Variant> arguments) {
   return forward<method>(object, arguments,
-                         std::make_index_sequence<MethodTraits<method>::arity>());
+                         std::make_index_sequence<MethodTraits<method>::kArity>());
 }
 
 // A row of the table; the parameter list is checked against the method at compile time.
 template <auto method, const auto& parameters>
 constexpr MemberInfo member(int slot, std::int32_t dispatch_id, std::string_view name,
                             std::string_view description = {}, bool worksheet_function = true) {
-  static_assert(std::size(parameters) == MethodTraits<method>::arity,
+  static_assert(std::size(parameters) == MethodTraits<method>::kArity,
                 "one parameter row per argument of the method");
-  return {slot,        dispatch_id,        name,           parameters, MethodTraits<method>::result,
+  return {slot,        dispatch_id,        name,           parameters, MethodTraits<method>::kResult,
           description, worksheet_function, &invoke<method>};
 }
 
