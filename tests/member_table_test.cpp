@@ -3,10 +3,12 @@
 // checks the compiled type library; this catches a drift without it.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "automation/member_table.hpp"
@@ -82,6 +84,25 @@ TEST(MemberTable, AgreesWithTheTypeLibrarySource) {
       EXPECT_EQ(parameter.optional, idl.parameters[k].optional) << parameter.name;
       EXPECT_EQ(parameter.by_reference, idl.parameters[k].by_reference) << parameter.name;
       EXPECT_EQ(parameter.gathers_list, idl.parameters[k].list) << parameter.name;
+    }
+  }
+}
+
+// Plain text a host dialog shows as it is: printable ASCII, no line breaks.
+bool plain_text(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
+
+TEST(MemberTable, DescribesEveryMemberAndParameterForTheHostDialogs) {
+  for (const MemberInfo& member : members()) {
+    SCOPED_TRACE(member.name);
+    EXPECT_NE(member.description.empty(), member.summary.empty())
+        << "a summary exactly where the host has no description";
+    EXPECT_TRUE(plain_text(member.summary));
+    for (const ParameterInfo& parameter : member.parameters) {
+      EXPECT_FALSE(parameter.help.empty()) << parameter.name;
+      EXPECT_LE(parameter.help.size(), kParameterHelpLimit) << parameter.name;
+      EXPECT_TRUE(plain_text(parameter.help)) << parameter.name;
     }
   }
 }

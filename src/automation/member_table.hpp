@@ -23,9 +23,15 @@
 
 namespace kestrune {
 
+// The most text a host's function dialog shows for one argument.
+inline constexpr std::size_t kParameterHelpLimit = 255;
+
 struct ParameterInfo {
   std::string_view name;
   bool optional;
+  // What the argument means, its type and default, for the add-ins' function wizards and the
+  // function reference: plain text of at most kParameterHelpLimit characters.
+  std::string_view help;
   // Every parameter is passed by reference, so a member may write a default back into it.
   bool by_reference = true;
   // The list members' one parameter: a worksheet call's arguments gathered into one array.
@@ -47,6 +53,9 @@ struct MemberInfo {
   // The one-line description the host shows in its function dialog; empty for the members
   // the add-in does not describe.
   std::string_view description;
+  // A one-line description of our own for the members the host texts leave undescribed; empty
+  // where `description` says it.
+  std::string_view summary;
   // Whether the add-in defines a worksheet function of this name that forwards to the member.
   bool worksheet_function;
   // Runs the member. `arguments` holds exactly one Variant per parameter (an omitted one as the
@@ -59,6 +68,8 @@ struct MemberInfo {
   std::size_t required_parameters() const;
   // Whether the member takes the call's arguments gathered into its one list parameter.
   bool gathers_list() const;
+  // The host's description, or the summary where the host has none.
+  std::string_view one_line_description() const;
 };
 
 // The sixteen members in slot order.
