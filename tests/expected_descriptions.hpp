@@ -4,7 +4,11 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "variant/variant.hpp"
 
 namespace kestrune::test {
 
@@ -38,5 +42,16 @@ inline constexpr std::array<ExpectedDescription, 13> kExpectedDescriptions{{
      u"'kestrune' | 'kestrune Help and Function Reference'. Or, browse to "
      u"https://www.kestrune.com and click on 'Function Reference'."},
 }};
+
+// The host's MacroOptions call for description `row`, by position: the macro, its text, four
+// arguments left out, the category.
+inline std::vector<Variant> expected_macro_options(std::size_t row) {
+  const ExpectedDescription& description = kExpectedDescriptions[row];
+  std::vector<Variant> arguments(7, Variant::missing());
+  arguments[0] = Variant::text(std::u16string(description.macro));
+  arguments[1] = Variant::text(std::u16string(description.text));
+  arguments[6] = Variant::text(u"kestrune");
+  return arguments;
+}
 
 }  // namespace kestrune::test

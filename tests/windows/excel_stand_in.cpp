@@ -251,10 +251,6 @@ void ExcelStandIn::revoke_running() {
   running_cookie_ = 0;
 }
 
-void ExcelStandIn::set_add_ins(std::vector<AddInEntry> add_ins) {
-  state_->add_ins = std::move(add_ins);
-}
-
 void ExcelStandIn::refuse_macro_options_call(int n) { state_->refuse_countdown = n; }
 
 const std::vector<HostCall>& ExcelStandIn::calls() const { return state_->calls; }

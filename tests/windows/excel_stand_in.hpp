@@ -47,7 +47,6 @@ class ExcelStandIn {
   void register_running();
   void revoke_running();
 
-  void set_add_ins(std::vector<AddInEntry> add_ins);
   // The nth MacroOptions call from now on (1 for the next) fails; 0 for none.
   void refuse_macro_options_call(int n);
 

@@ -26,20 +26,14 @@ Sub CheckUnregistered()
 End Sub
 
 Sub CheckMembers()
-  Dim kr, text, find, grid, list, number
+  Dim kr, text, find, grid, list
   Set kr = CreateObject("Kestrune.clsKestrune")
-  Check kr.krVERSION() = "1.0", "krVERSION"
-  Check kr.krTEST() = "Welcome to kestrune 1.0!", "krTEST"
-
   Check kr.krSEARCH("Order 42-A", "?-", , 3) = "2-", "krSEARCH with an argument left out"
   Check kr.krSEARCH("a-b-c", "-", , 2) = 4, "a small literal return type"
   text = "abc"
   find = "x"
-  Check kr.krSEARCH(text, find) = "#VALUE!", "nothing found: #VALUE!"
+  Check kr.krSEARCH(text, find) = "#VALUE!", "variables passed by reference"
   Check text = "abc", "a variable passed by reference keeps its text"
-  Check kr.krREPLACE("abcabc", "b", "XY", , , , , True) = "abcaYXc", "krREPLACE from the right"
-  Check kr.krCOUNTINCELL("banana", "a") = 3, "krCOUNTINCELL"
-  Check kr.Reverse("abc") = "cba", "Reverse"
 
   grid = kr.krSEARCH("a-b-c", "-", , 18)
   Check LBound(grid, 1) = 1 And UBound(grid, 1) = 3, "a grid's rows run from 1 to 3"
@@ -49,13 +43,6 @@ Sub CheckMembers()
   Check kr.krEXCLUDE(Array("banana", "a")) = "bnn", "krEXCLUDE with an array"
   list = Array("a1b2c3", "a", "b")
   Check kr.krEXTRACT(list) = "ab", "krEXTRACT with an array variable"
-  Check kr.krEXTRACTNUM(Array("Qty: 12 pcs")) = "12", "krEXTRACTNUM"
-
-  Check kr.krGETWORD("The quick brown fox", 2) = "quick", "krGETWORD"
-  Check kr.krST(21) = "21st", "krST"
-  number = kr.krCONCATULA("5+3")
-  Check number = 8, "krCONCATULA"
-  Check kr.krREGEX("abc123def456", "[0-9]+", , , 3) = "123", "krREGEX"
 
   On Error Resume Next
   text = kr.Reverse(Null)
