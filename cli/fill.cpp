@@ -41,13 +41,14 @@ Variant cell_value(std::string_view field) {
   return Variant::text(std::move(text));
 }
 
-// What one cell shows of a result: an array by its top-left element.
+// What one cell shows of a result: an array by its top-left element, read without laying out
+// the rest of a sparse grid.
 std::string cell_text(const Variant& result) {
   const Variant* shown = &result;
   while (shown->is_array()) {
-    const std::vector<Variant>& elements = shown->array_value().elements();
-    if (elements.empty()) return "";
-    shown = &elements.front();
+    const Array& array = shown->array_value();
+    if (array.size() == 0) return "";
+    shown = &array.element(0);
   }
   return format_plain(*shown);
 }
