@@ -82,6 +82,38 @@ TEST(CallSyntax, Unreadable) {
   }
 }
 
+// A call's arguments and its array elements are capped; the caps themselves are readable.
+std::string list_call(std::size_t arguments) {
+  return "krEXCLUDE(" + std::string(arguments - 1, ',') + ")";
+}
+
+// An array of `rows` rows of `columns` ones.
+std::string ones(std::size_t rows, std::size_t columns) {
+  std::string row = "1";
+  for (std::size_t c = 1; c < columns; ++c) row += ",1";
+  std::string array = "{" + row;
+  for (std::size_t r = 1; r < rows; ++r) array += ";" + row;
+  return array + "}";
+}
+
+TEST(CallSyntax, Caps) {
+  const std::size_t side = 1024;  // side * side == kMaxArrayElements
+  static_assert(1024 * 1024 == kMaxArrayElements);
+  const struct {
+    const char* name;
+    std::string call;
+    bool readable;
+  } cases[] = {
+      {"the most arguments", list_call(kMaxArguments), true},
+      {"one argument more", list_call(kMaxArguments + 1), false},
+      {"the most elements", "krEXCLUDE(" + ones(side, side) + ")", true},
+      {"one element more, in another array", "krEXCLUDE(" + ones(side, side) + ", {1})", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parse_call(from_utf8(c.call)).error.empty(), c.readable) << c.name;
+  }
+}
+
 TEST(CallSyntax, OmittedArgumentsAreMissingMarkers) {
   const ParsedCall call = parse_call(u"krSEARCH(\"a\", , 3,)");
   ASSERT_EQ(call.error, "");
