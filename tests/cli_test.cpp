@@ -182,15 +182,16 @@ TEST(Evaluate, MembersByNameInAnyCase) {
 }
 
 TEST(Evaluate, CallsThatCannotBeMade) {
-  const char* cases[] = {
-      "krNOSUCH()",
-      R"(krSEARCH("a"))",                        // a required argument left out
-      R"(krSEARCH(, "a"))",                      // likewise, as an empty slot
-      R"(krVERSION(1))",                         // too many
-      R"(krCOUNTINCELL("a", "b", TRUE, TRUE))",  // too many
+  const CallCase cases[] = {
+      {"krNOSUCH()", "no member named krNOSUCH"},
+      {R"(krSEARCH("a"))", "krSEARCH takes 2 to 10 arguments"},  // too few
+      {R"(krSEARCH(, "a"))", "argument 1 (string_to_search) cannot be omitted"},
+      {R"(krGETWORD("a b", , " "))", "argument 2 (nth_word) cannot be omitted"},
+      {R"(krVERSION(1))", "krVERSION takes 0 arguments"},  // too many
+      {R"(krCOUNTINCELL("a", "b", TRUE, TRUE))", "krCOUNTINCELL takes 2 to 3 arguments"},
   };
-  for (const char* c : cases) {
-    EXPECT_EQ(json_of_call(c).rfind("syntax: ", 0), 0u) << c;
+  for (const auto& c : cases) {
+    EXPECT_EQ(json_of_call(c.call), std::string("syntax: ") + c.json) << c.call;
   }
 }
 
