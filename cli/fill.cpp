@@ -453,6 +453,8 @@ std::optional<FillCommand> read_fill_command(std::span<const std::string> argume
       command.options.threads = unsigned(std::stoi(count));
     } else if (arg == "--decimal-separator" && has_value) {
       command.decimal_separator = arguments[++i];
+      error = decimal_separator_problem(*command.decimal_separator);
+      if (!error.empty()) return std::nullopt;
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option or missing value: " + arg;
       return std::nullopt;

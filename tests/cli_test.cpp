@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "automation/dispatch_table.hpp"
 #include "automation/utf8.hpp"
@@ -147,6 +148,10 @@ TEST(Output, NumbersAndSpecialValues) {
   EXPECT_EQ(format_json(Variant::number(-1.0 / 0.0)), R"({"number":"-Infinity"})");
   EXPECT_EQ(format_json(Variant::missing()), R"({"error":"0x80020004"})");
   EXPECT_EQ(format_plain(Variant::number(1e20)), "1E+20");
+  // A cell shows what has no number form as #NUM!; JSON keeps the number.
+  EXPECT_EQ(format_plain(Variant::number(1.0 / 0.0)), "#NUM!");
+  EXPECT_EQ(format_plain(Variant::number(std::nan(""))), "#NUM!");
+  EXPECT_EQ(format_json(Variant::number(1.0 / 0.0)), R"({"number":"Infinity"})");
   EXPECT_EQ(format_plain(Variant::boolean(false)), "FALSE");
   EXPECT_EQ(format_plain(Variant::error(worksheet_error::kNA)), "#N/A");
   EXPECT_EQ(format_plain(Variant()), "");
@@ -157,6 +162,31 @@ TEST(Output, NumbersAndSpecialValues) {
   test::ScopedDecimalSeparator comma(u",");
   EXPECT_EQ(format_plain(Variant::number(2.5)), "2,5");
   EXPECT_EQ(format_json(Variant::number(2.5)), "2.5");
+}
+
+TEST(Output, DecimalSeparatorRules) {
+  const std::pair<const char*, bool> cases[] = {
+      {".", true},
+      {",", true},
+      {"\xD9\xAB", true},  // U+066B, the Arabic decimal separator: one character, two bytes
+      {"", false},
+      {"..", false},
+      {"\xF0\x9F\x98\x80", false},  // one character, but two units
+      {"\xFF", false},              // no UTF-8
+      {"1", false},
+      {"-", false},
+      {"+", false},
+      {"e", false},
+      {"\"", false},
+      {" ", false},
+      {"\t", false},
+      {"\n", false},
+      {"\r", false},
+      {"\xE2\x80\xA8", false},  // U+2028, a line separator
+  };
+  for (const auto& [separator, accepted] : cases) {
+    EXPECT_EQ(decimal_separator_problem(separator).empty(), accepted) << separator;
+  }
 }
 
 struct CallCase {
@@ -236,6 +266,23 @@ TEST(Program, ExitStatusesAndLines) {
   const ProgramRun comma = run_program(R"(--decimal-separator , 'krSEARCH(2.5, ",")')");
   EXPECT_EQ(comma.output, "2\n");
   EXPECT_EQ(comma.status, 0);
+}
+
+// What the program cannot do ends in status 2 and a message, never in a crash or a status that
+// says all went well.
+TEST(Program, StatusTwoWhenItCannotWorkAsAsked) {
+  const char* cases[] = {
+      R"(--decimal-separator '' 'krCOUNTINCELL("abc", "b")')",
+      R"(--decimal-separator 1 'krVERSION()')",
+      "fill --decimal-separator '\n' 'Reverse(A)'",
+      R"('Reverse("a")' > /dev/full)",  // the answers cannot be written
+      "< /",                            // standard input cannot be read
+  };
+  for (const char* arguments : cases) {
+    const ProgramRun run = run_program(std::string(arguments) + " 2>/dev/null");
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.output, "") << arguments;
+  }
 }
 
 }  // namespace

@@ -287,6 +287,7 @@ TEST(Fill, CellsAreNumbersBlanksOrTexts) {
        "1,\"Anna Smith\",Smith\n2,\"x\ny z\",z\n"},
       // truth values and empty results as the plain output writes them
       {"krCONCATULA(A)", "5>3\n", "5>3,TRUE\n"},
+      {"krCONCATULA(A)", "1/0\n", "1/0,#NUM!\n"},
       {"krABOUT()", "x\n", "x,\n"},
   };
   for (const auto& c : cases) {
