@@ -239,10 +239,12 @@ class FillRun {
 
   FillSummary run() {
     CsvRecord first;
-    if (!reader_.next(first)) return finished();
-    // The line ending and byte order mark are known once the first record is read.
-    line_ending_ = reader_.uses_crlf() ? "\r\n" : "\n";
-    if (reader_.has_byte_order_mark()) write("\xEF\xBB\xBF");
+    const bool any_record = reader_.next(first);
+    // The line ending and byte order mark are known once the first record is read; a mark
+    // alone is written back too.
+    line_ending_ = reader_.line_ending();
+    if (reader_.has_byte_order_mark()) write(kByteOrderMark);
+    if (!any_record) return finished();
     report_if_malformed(first);
     if (options_.header) {
       std::string header;

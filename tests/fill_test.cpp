@@ -69,7 +69,7 @@ struct Read {
   std::vector<std::size_t> lines;
   std::vector<std::string> malformations;
   std::vector<std::string> texts;
-  bool crlf = false;
+  std::string line_ending;
   bool byte_order_mark = false;
 };
 
@@ -86,7 +86,7 @@ Read read_csv(const std::string& input) {
     read.malformations.push_back(record.malformation);
     read.texts.push_back(record.text);
   }
-  read.crlf = reader.uses_crlf();
+  read.line_ending = reader.line_ending();
   read.byte_order_mark = reader.has_byte_order_mark();
   return read;
 }
@@ -113,7 +113,9 @@ TEST(CsvReader, WellFormedRecords) {
        {1, 3, 5}},
       {"empty quoted field", "\"\",\"\"\"\"\n", {{"", "\""}}, {1}},
       {"CRLF", "a,b\r\nc\r\n", {{"a", "b"}, {"c"}}, {1, 2}},
-      {"lone CR is data", "a\rb,c\n", {{"a\rb", "c"}}, {1}},
+      {"bare CR", "a,b\rc,d\re,f\r", {{"a", "b"}, {"c", "d"}, {"e", "f"}}, {1, 2, 3}},
+      {"CR before CRLF is an empty line", "a\r\r\nb", {{"a"}, {""}, {"b"}}, {1, 2, 3}},
+      {"quoted CR counts as a line", "\"x\ry\",z\rw\r", {{"x\ry", "z"}, {"w"}}, {1, 3}},
       {"UTF-8 kept as bytes",
        "Gr\xC3\xB6\xC3\x9F"
        "e,\xE2\x82\xAC\n",
@@ -138,7 +140,7 @@ TEST(CsvReader, FindsEachSeparatorWhereverItFallsInAWord) {
     EXPECT_EQ(read_csv(plain + ",y\n").records, (Records{{plain, "y"}})) << length;
     EXPECT_EQ(read_csv(plain + "\ny\n").records, (Records{{plain}, {"y"}})) << length;
     EXPECT_EQ(read_csv(plain + "\r\ny").records, (Records{{plain}, {"y"}})) << length;
-    EXPECT_EQ(read_csv(plain + "\rz,y").records, (Records{{plain + "\rz", "y"}})) << length;
+    EXPECT_EQ(read_csv(plain + "\rz,y").records, (Records{{plain}, {"z", "y"}})) << length;
     EXPECT_EQ(read_csv("a,w" + plain + "\"q\n").malformations.front(),
               "a quote inside an unquoted field")
         << length;
@@ -150,13 +152,38 @@ TEST(CsvReader, LineEndingAndByteOrderMark) {
       "\xEF\xBB\xBF"
       "a,b\r\nc,d\n");
   EXPECT_TRUE(crlf.byte_order_mark);
-  EXPECT_TRUE(crlf.crlf);
+  EXPECT_EQ(crlf.line_ending, "\r\n");
   EXPECT_EQ(crlf.records, (Records{{"a", "b"}, {"c", "d"}}));
   EXPECT_EQ(crlf.texts, (std::vector<std::string>{"a,b", "c,d"}));
 
   const Read lf = read_csv("\"a\r\nb\"\nc\r\n");  // a CRLF inside quotes is no line ending
   EXPECT_FALSE(lf.byte_order_mark);
-  EXPECT_FALSE(lf.crlf);
+  EXPECT_EQ(lf.line_ending, "\n");
+
+  EXPECT_EQ(read_csv("a\rb\r\n").line_ending, "\r");
+  const Read mark_alone = read_csv("\xEF\xBB\xBF");
+  EXPECT_TRUE(mark_alone.byte_order_mark);
+  EXPECT_EQ(mark_alone.records, Records{});
+}
+
+TEST(CsvReader, ACrEndingAReadBlockWaitsForWhatFollows) {
+  // The reader takes 1 MiB at a time: a CR as the block's last byte may be half of a CRLF.
+  const std::string block(std::size_t{1} << 20, 'x');
+  const std::string unquoted = block.substr(1);
+  const std::string quoted = "\"" + block.substr(3) + "\"";
+  const std::string stray = "a\"" + block.substr(3);
+  const std::pair<std::string, Records> cases[] = {
+      {unquoted + "\r\ny\n", {{unquoted}, {"y"}}},
+      {unquoted + "\ry\n", {{unquoted}, {"y"}}},
+      {quoted + "\r\ny\n", {{block.substr(3)}, {"y"}}},
+      {stray + "\r\ny\n", {{stray}, {"y"}}},  // malformed: its first line taken as it is
+  };
+  for (const auto& [input, records] : cases) {
+    const Read read = read_csv(input);
+    EXPECT_EQ(read.records, records);
+    EXPECT_EQ(read.lines, (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(read.line_ending, input.find("\r\n") == std::string::npos ? "\r" : "\r\n");
+  }
 }
 
 struct MalformedCase {
@@ -344,22 +371,22 @@ TEST(Fill, AFailingMemberLeavesItsMessageInTheCell) {
   EXPECT_EQ(filled.summary.exit_status(), 0);
 }
 
-TEST(Fill, KeepsCrlfAndTheByteOrderMark) {
-  EXPECT_EQ(run_fill("Reverse(A)",
-                     "\xEF\xBB\xBF"
-                     "ab,x\r\ncd\r\n")
-                .output,
-            "\xEF\xBB\xBF"
-            "ab,x,ba\r\ncd,dc\r\n");
-  EXPECT_EQ(run_fill("Reverse(A)",
-                     "\xEF\xBB\xBF"
-                     "h\r\nab\r\n",
-                     true)
-                .output,
-            "\xEF\xBB\xBF"
-            "h,Reverse(A)\r\nab,ba\r\n");
-  // Without a line ending anywhere the output uses LF.
-  EXPECT_EQ(run_fill("Reverse(A)", "ab").output, "ab,ba\n");
+TEST(Fill, KeepsTheLineEndingAndTheByteOrderMark) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const struct {
+    std::string input;
+    bool header;
+    std::string output;
+  } cases[] = {
+      {mark + "ab,x\r\ncd\r\n", false, mark + "ab,x,ba\r\ncd,dc\r\n"},
+      {mark + "h\r\nab\r\n", true, mark + "h,Reverse(A)\r\nab,ba\r\n"},
+      {"a,b\rc,d\re,f\r", false, "a,b,a\rc,d,c\re,f,e\r"},
+      {mark, false, mark},       // a mark and nothing else
+      {"ab", false, "ab,ba\n"},  // without a line ending anywhere the output uses LF
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(run_fill("Reverse(A)", c.input, c.header).output, c.output) << c.input;
+  }
 }
 
 TEST(Fill, RowsKeepTheirOrderOnSeveralThreads) {
