@@ -52,6 +52,10 @@ inline constexpr const char* kFillUsage =
     "-o): FORMULA evaluated for every row, with column names A, B, ... standing for the row's\n"
     "cells, as in: kestrune fill 'krGETWORD(A, 2)' names.csv\n";
 
+// The most worker threads --threads may name (and the most the default takes): more than a
+// machine has cores only adds threads that wait.
+inline constexpr unsigned kMaxThreads = 64;
+
 // A formula read once, evaluated for many rows.
 class RowFormula {
  public:

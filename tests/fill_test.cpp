@@ -407,6 +407,20 @@ TEST(Fill, RowsKeepTheirOrderOnSeveralThreads) {
   EXPECT_NE(one.output.find("row 6,\"------x\n18\",\"++++++x\n18\"\n"), std::string::npos);
 }
 
+TEST(Fill, LongRowsOnManyThreadsAsOnOne) {
+  // Rows longer than a chunk's share, so that chunks hold one row and few are in flight.
+  std::string input;
+  for (int i = 0; i < 40; ++i) {
+    input += std::to_string(i) + std::string(300'000 + std::size_t(i), i % 2 ? '-' : '+') + "\n";
+  }
+  const std::string formula = "krSEARCH(A, \"-\", , 9)";  // the dashes counted
+  const Filled one = run_fill(formula, input, false, 1);
+  const Filled many = run_fill(formula, input, false, kMaxThreads);
+  EXPECT_EQ(many.output, one.output);
+  EXPECT_EQ(many.summary.rows, 40u);
+  EXPECT_NE(one.output.find(",300001\n"), std::string::npos);
+}
+
 // A stream that breaks down after some bytes.
 class FailingBuffer : public std::streambuf {
  public:
@@ -456,12 +470,18 @@ TEST(FillCommandLine, Arguments) {
   EXPECT_EQ(command->options.threads, 3u);
   EXPECT_EQ(command->decimal_separator, ",");
 
+  const std::string too_many = std::to_string(kMaxThreads + 1);
   const std::vector<std::vector<std::string>> refused = {
       {},
       {"Reverse(A)", "a.csv", "b.csv"},
       {"Reverse(A)", "--threads", "0"},
       {"Reverse(A)", "--threads", "two"},
+      {"Reverse(A)", "--threads", too_many},
+      {"Reverse(A)", "--threads", "99999999999999999999"},
+      {"Reverse(A)", "--threads", "+3"},
       {"Reverse(A)", "--threads"},
+      {"Reverse(A)", "--decimal-separator", ""},
+      {"Reverse(A)", "--decimal-separator", "\r"},
       {"Reverse(A)", "--frobnicate"},
   };
   for (const auto& arguments : refused) {
