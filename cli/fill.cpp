@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "automation/conversions.hpp"
@@ -17,6 +18,7 @@
 #include "cli/csv.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/output.hpp"
+#include "cli/replaced_file.hpp"
 
 namespace kestrune::cli {
 namespace {
@@ -535,7 +537,8 @@ FillSummary run_fill_command(FillCommand command, std::istream& standard_input,
   if (!command.input_path.empty()) {
     file_input.open(command.input_path, std::ios::binary);
     if (!file_input) {
-      messages << "kestrune fill: cannot open " << command.input_path << '\n';
+      messages << "kestrune fill: cannot open " << command.input_path << ": "
+               << std::generic_category().message(errno) << '\n';
       could_not_run.input_failed = true;
       return could_not_run;
     }
@@ -546,18 +549,30 @@ FillSummary run_fill_command(FillCommand command, std::istream& standard_input,
     file_input.clear();
     input = &file_input;
   }
-  std::ofstream file_output;
+  // The input is open before the output is made, so the two may be one file.
+  ReplacedFile file_output;
   std::ostream* output = &standard_output;
+  std::string error;
   if (!command.output_path.empty()) {
-    file_output.open(command.output_path, std::ios::binary | std::ios::trunc);
-    if (!file_output) {
-      messages << "kestrune fill: cannot write " << command.output_path << '\n';
+    if (!file_output.open(command.output_path, error)) {
+      messages << "kestrune fill: cannot write " << command.output_path << ": " << error << '\n';
       could_not_run.output_failed = true;
       return could_not_run;
     }
-    output = &file_output;
+    output = &file_output.stream();
   }
-  return fill(command.options, *input, *output, messages);
+  FillSummary summary = fill(command.options, *input, *output, messages);
+  if (command.output_path.empty()) return summary;
+  if (summary.exit_status() != 0) {
+    if (!file_output.writes_directly()) {
+      messages << "kestrune fill: " << command.output_path << " is left as it was\n";
+    }
+  } else if (!file_output.commit(error)) {
+    messages << "kestrune fill: cannot write " << command.output_path << ": " << error
+             << "; it is left as it was\n";
+    summary.output_failed = true;
+  }
+  return summary;
 }
 
 }  // namespace kestrune::cli

@@ -4,6 +4,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -519,6 +522,58 @@ TEST(FillCommandLine, FilesAndStandardStreams) {
   EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), 2);
   std::remove(in_path.c_str());
   std::remove(out_path.c_str());
+}
+
+std::string file_text(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(FillCommandLine, TheOutputIsReplacedWholeOrNotAtAll) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(testing::TempDir()) / "fill_outputs";
+  const std::string filled = "ab,ba\ncd,dc\n";
+  const fs::perms old_mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  const struct {
+    const char* name;
+    const char* input;   // in `folder`: in.csv, old.csv (mode 640), link.csv (to in.csv)
+    const char* output;  // likewise
+    int status;
+    std::string output_after;  // what the output's path then reads
+  } cases[] = {
+      {"a new file", "in.csv", "new.csv", 0, filled},
+      {"an old file", "in.csv", "old.csv", 0, filled},
+      {"the input itself", "in.csv", "in.csv", 0, filled},
+      {"a link to the input", "in.csv", "link.csv", 0, filled},
+      {"an input that cannot be read", ".", "old.csv", 2, "old\n"},
+      {"a folder that does not exist", "in.csv", "none/new.csv", 2, ""},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::ofstream(folder / "in.csv", std::ios::binary) << "ab\ncd\n";
+    std::ofstream(folder / "old.csv", std::ios::binary) << "old\n";
+    fs::permissions(folder / "old.csv", old_mode);
+    fs::create_symlink("in.csv", folder / "link.csv");
+
+    std::string error;
+    const std::vector<std::string> arguments = {"Reverse(A)", (folder / c.input).string(), "-o",
+                                                (folder / c.output).string()};
+    const auto command = read_fill_command(arguments, error);
+    ASSERT_TRUE(command) << error;
+    std::istringstream unused;
+    std::ostringstream standard_output, messages;
+    EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), c.status)
+        << c.name;
+    EXPECT_EQ(standard_output.str(), "") << c.name;
+    EXPECT_EQ(file_text(folder / c.output), c.output_after) << c.name;
+    EXPECT_TRUE(fs::is_symlink(folder / "link.csv")) << c.name;
+    EXPECT_EQ(fs::status(folder / "old.csv").permissions(), old_mode) << c.name;
+    for (const auto& entry : fs::directory_iterator(folder)) {  // no new file left behind
+      EXPECT_NE(entry.path().filename().string().front(), '.') << c.name << ": " << entry.path();
+    }
+  }
+  fs::remove_all(folder);
 }
 
 // The program itself: `kestrune fill` reads standard input and sets its exit status.
