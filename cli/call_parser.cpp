@@ -1,5 +1,6 @@
 #include "cli/call_parser.hpp"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -116,6 +117,10 @@ class Reader {
     std::vector<Variant> arguments;
     if (take(close)) return arguments;
     while (error_.empty()) {
+      if (arguments.size() == kMaxArguments) {
+        fail_at("more than " + std::to_string(kMaxArguments) + " arguments");
+        break;
+      }
       if (at(u',') || at(close)) {
         arguments.push_back(Variant::missing());
       } else if (const auto column = column_argument(close)) {
@@ -235,32 +240,36 @@ class Reader {
     return Variant();
   }
 
+  // The elements go into one row-by-row list as they are read, so an array costs its elements
+  // once; a row of another length stops the reading where it shows.
   Variant array(int depth) {
     ++pos_;  // the opening brace
-    std::vector<std::vector<Variant>> rows(1);
+    std::vector<Variant> elements;
+    std::size_t columns = 0;  // known once the first row ends
+    std::size_t rows = 1;
     while (error_.empty()) {
-      rows.back().push_back(value(depth + 1));
-      if (take(u',')) continue;
-      if (take(u';')) {
-        rows.emplace_back();
-        continue;
+      if (++array_elements_ > kMaxArrayElements) {
+        fail_at("more than " + std::to_string(kMaxArrayElements) + " array elements in one call");
+        break;
       }
-      if (!take(u'}')) fail_at("expected \",\", \";\" or \"}\"");
-      break;
+      elements.push_back(value(depth + 1));
+      if (take(u',')) continue;
+      const bool row_ends = take(u';');
+      if (!row_ends && !take(u'}')) {
+        fail_at("expected \",\", \";\" or \"}\"");
+        break;
+      }
+      if (columns == 0) columns = elements.size();
+      if (elements.size() != rows * columns) {
+        fail_at("the rows of an array must have the same length");
+        break;
+      }
+      if (!row_ends) break;
+      ++rows;
     }
     if (!error_.empty()) return Variant();
-    for (const auto& row : rows) {
-      if (row.size() != rows.front().size()) {
-        fail_at("the rows of an array must have the same length");
-        return Variant();
-      }
-    }
-    Array grid = Array::two_dimensional(rows.size(), rows.front().size());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      for (std::size_t c = 0; c < rows[r].size(); ++c) {
-        grid.at(std::int32_t(r + 1), std::int32_t(c + 1)) = std::move(rows[r][c]);
-      }
-    }
+    Array grid = Array::two_dimensional(rows, columns);
+    std::move(elements.begin(), elements.end(), grid.elements().begin());
     return Variant::array(std::move(grid));
   }
 
@@ -275,6 +284,7 @@ class Reader {
   std::u16string_view text_;
   ColumnNames column_names_;
   std::size_t pos_ = 0;
+  std::size_t array_elements_ = 0;  // in all the arrays read so far
   std::string error_;
 };
 

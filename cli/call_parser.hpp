@@ -45,6 +45,12 @@ enum class ColumnNames { refused, accepted };
 // The most columns a worksheet has (A to XFD): longer letter runs are no column names.
 inline constexpr std::size_t kMaxColumns = 16384;
 
+// The most arguments a worksheet call takes; a call with more is unreadable.
+inline constexpr std::size_t kMaxArguments = 255;
+// The most array elements one call may hold, all its arrays together (a whole column of a
+// worksheet): what a host could pass, with memory and time still bounded per line.
+inline constexpr std::size_t kMaxArrayElements = 1'048'576;
+
 ParsedCall parse_call(std::u16string_view line, ColumnNames column_names = ColumnNames::refused);
 
 // Reads one argument value (as in a call, without the surrounding call); for callers that

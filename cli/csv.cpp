@@ -10,7 +10,8 @@ namespace kestrune::cli {
 namespace {
 
 constexpr std::size_t kReadBlock = 1u << 20;
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kCrlf = "\r\n";
+constexpr std::string_view kCr = "\r";
 
 constexpr std::string_view kQuoteInUnquotedField = "a quote inside an unquoted field";
 constexpr std::string_view kTextAfterClosingQuote = "text after a closing quote";
@@ -53,6 +54,17 @@ std::size_t end_of_unquoted_run(std::string_view text, std::size_t at) {
   return at;
 }
 
+// Line breaks inside a quoted field, counted as line endings are: LF, CRLF and a bare CR.
+std::size_t count_line_breaks(std::string_view text) {
+  std::size_t breaks = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+      ++breaks;
+    }
+  }
+  return breaks;
+}
+
 void undouble_quotes(std::string_view written, std::string& out) {
   out.clear();
   for (std::size_t i = 0; i < written.size(); ++i) {
@@ -85,7 +97,31 @@ bool CsvReader::read_more() {
 void CsvReader::note_line_ending(std::size_t end_of_text, std::size_t after_ending) {
   if (first_line_ending_seen_ || after_ending == end_of_text) return;
   first_line_ending_seen_ = true;
-  crlf_ = after_ending - end_of_text == 2;
+  if (after_ending - end_of_text == kCrlf.size()) {
+    line_ending_ = kCrlf;
+  } else if (buffer_[end_of_text] == '\r') {
+    line_ending_ = kCr;
+  }
+}
+
+std::size_t CsvReader::ending_length(std::size_t at) const {
+  if (buffer_[at] == '\n') return 1;
+  if (buffer_[at] != '\r') return 0;
+  return at + 1 < buffer_.size() && buffer_[at + 1] == '\n' ? kCrlf.size() : kCr.size();
+}
+
+bool CsvReader::ending_undecided(std::size_t at) const {
+  return !end_of_input_ && at + 1 == buffer_.size() && buffer_[at] == '\r';
+}
+
+std::optional<CsvReader::LineEnd> CsvReader::end_of_line(std::size_t from) const {
+  const std::size_t at = buffer_.find_first_of("\r\n", from);
+  if (at == std::string::npos) {
+    if (!end_of_input_) return std::nullopt;
+    return LineEnd{buffer_.size(), buffer_.size()};
+  }
+  if (ending_undecided(at)) return std::nullopt;
+  return LineEnd{at, at + ending_length(at)};
 }
 
 // Scans one record from start_. need_more: the buffer ends before the record does and more
@@ -98,13 +134,6 @@ CsvReader::Scan CsvReader::scan_record(CsvRecord& record) {
   std::size_t line_breaks = 0;  // inside quoted fields
   std::size_t end_of_text = 0;  // where the record's text ends
   std::size_t after = 0;        // where the next record begins
-
-  const auto ending_at = [&](std::size_t j) -> std::size_t {
-    // The length of the line ending at j: 1 for LF, 2 for CRLF, 0 for none.
-    if (buffer_[j] == '\n') return 1;
-    if (buffer_[j] == '\r' && j + 1 < size && buffer_[j + 1] == '\n') return 2;
-    return 0;
-  };
 
   while (true) {
     CsvFieldSpan field;
@@ -123,8 +152,7 @@ CsvReader::Scan CsvReader::scan_record(CsvRecord& record) {
           record.malformation = kQuoteNeverClosed;
           return Scan::malformed;
         }
-        line_breaks += std::size_t(std::count(buffer_.begin() + std::ptrdiff_t(j),
-                                              buffer_.begin() + std::ptrdiff_t(quote), '\n'));
+        line_breaks += count_line_breaks(std::string_view(buffer_).substr(j, quote - j));
         if (quote + 1 == size && !end_of_input_) return Scan::need_more;
         if (quote + 1 < size && buffer_[quote + 1] == '"') {
           field.doubled_quotes = true;
@@ -136,25 +164,13 @@ CsvReader::Scan CsvReader::scan_record(CsvRecord& record) {
         j = quote + 1;
         break;
       }
-      if (j < size && buffer_[j] != ',' && ending_at(j) == 0) {
-        if (buffer_[j] == '\r' && j + 1 == size && !end_of_input_) return Scan::need_more;
+      if (j < size && buffer_[j] != ',' && ending_length(j) == 0) {
         record.malformation = kTextAfterClosingQuote;
         return Scan::malformed;
       }
     } else {
-      while (true) {
-        j = end_of_unquoted_run(buffer_, j);
-        if (j + 1 < size && buffer_[j] == '\r' && buffer_[j + 1] != '\n') {
-          ++j;  // a CR not followed by LF is data
-          continue;
-        }
-        break;
-      }
+      j = end_of_unquoted_run(buffer_, j);
       if (j == size && !end_of_input_) return Scan::need_more;
-      if (j < size && buffer_[j] == '\r' && j + 1 == size) {
-        if (!end_of_input_) return Scan::need_more;
-        ++j;  // a lone CR at the very end is data
-      }
       if (j < size && buffer_[j] == '"') {
         record.malformation = kQuoteInUnquotedField;
         return Scan::malformed;
@@ -167,8 +183,9 @@ CsvReader::Scan CsvReader::scan_record(CsvRecord& record) {
       i = j + 1;
       continue;
     }
+    if (j < size && ending_undecided(j)) return Scan::need_more;  // a CR, or the first of CRLF
     end_of_text = j;
-    after = j == size ? size : j + ending_at(j);
+    after = j == size ? size : j + ending_length(j);
     break;
   }
   record.text.assign(buffer_, start_, end_of_text - start_);
@@ -180,12 +197,13 @@ CsvReader::Scan CsvReader::scan_record(CsvRecord& record) {
 }
 
 void CsvReader::take_first_line_literally(CsvRecord& record) {
-  const std::size_t line_feed = buffer_.find('\n', start_);
-  std::size_t end_of_text = line_feed == std::string::npos ? buffer_.size() : line_feed;
-  const std::size_t after = line_feed == std::string::npos ? buffer_.size() : line_feed + 1;
-  if (line_feed != std::string::npos && end_of_text > start_ && buffer_[end_of_text - 1] == '\r') {
-    --end_of_text;
+  // The whole of the line must be in the buffer, its ending included.
+  std::optional<LineEnd> line_end;
+  while (!(line_end = end_of_line(start_))) {
+    if (!read_more()) end_of_input_ = true;
   }
+  const std::size_t end_of_text = line_end->text;
+  const std::size_t after = line_end->next;
   record.text.assign(buffer_, start_, end_of_text - start_);
   record.fields.clear();
   std::size_t field_start = 0;
@@ -216,9 +234,6 @@ bool CsvReader::next(CsvRecord& record) {
     const Scan scan = scan_record(record);
     if (scan == Scan::record) return true;
     if (scan == Scan::malformed) {
-      // The literal first line needs the whole of that line in the buffer.
-      while (buffer_.find('\n', start_) == std::string::npos && read_more()) {
-      }
       take_first_line_literally(record);
       return true;
     }

@@ -1,13 +1,14 @@
 // CSV as RFC 4180 writes it, read a record at a time from a stream and written a field at a
 // time: what `kestrune fill` reads and writes.
 //
-// Records end at LF or CRLF; a field in double quotes may hold commas, line breaks and quotes
-// (written twice). A UTF-8 byte order mark at the start is skipped and remembered. A record that
-// breaks the rules (a quote inside an unquoted field, text after a closing quote, a quoted
-// field still open at the end of the input or running on past kMaxQuotedBytes) is malformed:
-// the reader then takes just its first line, split at commas with every quote kept as an
-// ordinary character, says what was wrong, and goes on with the next line. So a stray quote
-// costs one line, never the rest of the file, and no byte of the input is dropped.
+// Records end at LF, CRLF or a bare CR (as spreadsheets of old wrote them); a field in double
+// quotes may hold commas, line breaks and quotes (written twice). A UTF-8 byte order mark at the
+// start is skipped and remembered. A record that breaks the rules (a quote inside an unquoted
+// field, text after a closing quote, a quoted field still open at the end of the input or running
+// on past kMaxQuotedBytes) is malformed: the reader then takes just its first line, split at commas
+// with every quote kept as an ordinary character, says what was wrong, and goes on with the next
+// line. So a stray quote costs one line, never the rest of the file, and no byte of the input is
+// dropped.
 //
 //   CsvReader reader(input);
 //   CsvRecord record;
@@ -21,11 +22,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrune::cli {
+
+// The UTF-8 byte order mark, skipped when read and written back by whoever copies the input.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A quoted field longer than this is taken for a quote that was never closed.
 inline constexpr std::size_t kMaxQuotedBytes = 16u << 20;
@@ -60,16 +65,28 @@ class CsvReader {
 
   bool failed() const { return failed_; }                        // the input could not be read
   bool has_byte_order_mark() const { return byte_order_mark_; }  // the input began with one
-  bool uses_crlf() const { return crlf_; }                       // the first line ended in CRLF
+  // How the first line ended: "\n", "\r\n" or "\r" ("\n" when no line has ended yet).
+  std::string_view line_ending() const { return line_ending_; }
   std::uint64_t bytes_consumed() const { return consumed_before_ + start_; }
 
  private:
   enum class Scan { record, malformed, need_more };
+  // Where a line's text ends in the buffer, and where the next line begins.
+  struct LineEnd {
+    std::size_t text;
+    std::size_t next;
+  };
 
   Scan scan_record(CsvRecord& record);
   void take_first_line_literally(CsvRecord& record);
   bool read_more();
   void note_line_ending(std::size_t end_of_text, std::size_t after_ending);
+  // The length of the line ending at `at`: 1 for LF or a bare CR, 2 for CRLF, 0 for none.
+  std::size_t ending_length(std::size_t at) const;
+  // A CR that ends the buffer: only more input tells a bare CR from the first half of CRLF.
+  bool ending_undecided(std::size_t at) const;
+  // The end of the line that starts at `from`; nothing while the buffer cannot tell yet.
+  std::optional<LineEnd> end_of_line(std::size_t from) const;
 
   std::istream& input_;
   std::string buffer_;
@@ -79,7 +96,7 @@ class CsvReader {
   bool end_of_input_ = false;
   bool failed_ = false;
   bool byte_order_mark_ = false;
-  bool crlf_ = false;
+  std::string_view line_ending_ = "\n";
   bool first_line_ending_seen_ = false;
   bool started_ = false;
 };

@@ -28,6 +28,12 @@ std::string arity_message(const MemberInfo& member) {
          " argument" + (member.parameters.size() == 1 ? "" : "s");
 }
 
+// A required argument written as an empty slot: the call has enough arguments, one is blank.
+std::string omitted_message(std::size_t index, const ParameterInfo& parameter) {
+  return "argument " + std::to_string(index + 1) + " (" + std::string(parameter.name) +
+         ") cannot be omitted";
+}
+
 }  // namespace
 
 const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
@@ -48,8 +54,13 @@ const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
     return nullptr;
   }
   for (std::size_t i = 0; i < parameters.size(); ++i) {
-    if (!parameters[i].optional && (i >= call.arguments.size() || call.arguments[i].is_missing())) {
+    if (parameters[i].optional) continue;
+    if (i >= call.arguments.size()) {
       error = arity_message(*member);
+      return nullptr;
+    }
+    if (call.arguments[i].is_missing()) {
+      error = omitted_message(i, parameters[i]);
       return nullptr;
     }
   }

@@ -2,31 +2,42 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "base/utf8.hpp"
 #include "cli/csv.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/output.hpp"
+#include "cli/replaced_file.hpp"
 #include "variant/conversions.hpp"
 
 namespace kestrune::cli {
 namespace {
 
 // A chunk closes at this many rows or this much record text, whichever comes first: large
-// enough that handing chunks between threads costs little, small enough to bound memory.
+// enough that handing chunks between threads costs little, small enough that a file of a few
+// long rows (whose cells cost the most to compute) still spreads over the threads.
 constexpr std::size_t kChunkRows = 512;
-constexpr std::size_t kChunkBytes = 1u << 20;
+constexpr std::size_t kChunkBytes = 64u << 10;
 // Room a reused record slot keeps for its text (more is given back).
 constexpr std::size_t kKeptRecordBytes = 4096;
+// Room a chunk slot keeps between uses for its records and output (more is given back).
+constexpr std::size_t kKeptChunkBytes = 4 * kChunkBytes;
 // Chunks in flight per worker thread: one being computed, one waiting.
 constexpr std::size_t kChunksPerWorker = 2;
+// Record text read but not yet written back, over all threads: no new chunk is read past it
+// (one chunk always may be, however long its rows). Memory for rows then stays the same
+// whatever the thread count.
+constexpr std::size_t kMaxBytesInFlight = 4u << 20;
 
 constexpr std::chrono::milliseconds kProgressInterval{200};
 constexpr int kProgressBarWidth = 30;
@@ -41,13 +52,14 @@ Variant cell_value(std::string_view field) {
   return Variant::text(std::move(text));
 }
 
-// What one cell shows of a result: an array by its top-left element.
+// What one cell shows of a result: an array by its top-left element, read without laying out
+// the rest of a sparse grid.
 std::string cell_text(const Variant& result) {
   const Variant* shown = &result;
   while (shown->is_array()) {
-    const std::vector<Variant>& elements = shown->array_value().elements();
-    if (elements.empty()) return "";
-    shown = &elements.front();
+    const Array& array = shown->array_value();
+    if (array.size() == 0) return "";
+    shown = &array.element(0);
   }
   return format_plain(*shown);
 }
@@ -56,6 +68,7 @@ std::string cell_text(const Variant& result) {
 struct Chunk {
   std::vector<CsvRecord> records;  // reused from chunk to chunk: only `count` are in use
   std::size_t count = 0;
+  std::size_t bytes = 0;  // the record text of the `count` records
   std::string output;
   std::uint64_t failed = 0;
   bool done = false;  // guarded by the workers' mutex while in flight
@@ -99,6 +112,16 @@ void compute_chunk(const RowFormula& formula, clsKestrune& object, Chunk& chunk,
     if (cell.failed) ++chunk.failed;
     append_row(chunk.output, record, cell.text, line_ending);
   }
+}
+
+// Gives back the room a chunk slot took for long rows, once they are written.
+void release_room(Chunk& chunk) {
+  std::size_t room = chunk.output.capacity();
+  for (const CsvRecord& record : chunk.records) room += record.text.capacity();
+  if (room <= kKeptChunkBytes) return;
+  // Swapped out, as assigning an empty value would keep the room.
+  std::vector<CsvRecord>().swap(chunk.records);
+  std::string().swap(chunk.output);
 }
 
 // The progress line on a terminal: a bar when the input's size is known, and rows per second.
@@ -160,12 +183,18 @@ class Progress {
   bool drawn_ = false;
 };
 
-// Worker threads, each with its own object, computing the chunks handed to them.
+// Worker threads, each with its own object, computing the chunks handed to them. A chunk goes
+// to a worker that is done with its last one, else to the worker that went idle last, and a
+// new worker starts (up to the count) only when none is idle: so only about as many workers
+// as chunks can be in flight at once ever run. That matters for long rows, few of which are in
+// flight: an object keeps what its last search met (the text, its matches, a list answer), and
+// the allocator keeps room per thread, so every worker that ever computed one would hold about
+// as much memory again.
 class Workers {
  public:
   Workers(unsigned count, const RowFormula& formula, std::string_view line_ending)
-      : formula_(formula), line_ending_(line_ending) {
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+      : formula_(formula), line_ending_(line_ending), woken_(count, false), wake_(count) {
+    threads_.reserve(count);
   }
 
   ~Workers() {
@@ -173,7 +202,7 @@ class Workers {
       std::lock_guard lock(mutex_);
       stopping_ = true;
     }
-    work_ready_.notify_all();
+    for (std::condition_variable& wake : wake_) wake.notify_one();
     for (std::thread& thread : threads_) thread.join();
   }
 
@@ -181,12 +210,20 @@ class Workers {
   Workers& operator=(const Workers&) = delete;
 
   void submit(Chunk& chunk) {
-    {
-      std::lock_guard lock(mutex_);
-      chunk.done = false;
-      queue_.push_back(&chunk);
+    std::lock_guard lock(mutex_);
+    chunk.done = false;
+    queue_.push_back(&chunk);
+    if (idle_.empty()) {
+      if (threads_.size() < wake_.size()) {
+        const auto index = unsigned(threads_.size());
+        threads_.emplace_back([this, index] { work(index); });
+      }
+      return;  // else a busy worker takes it next
     }
-    work_ready_.notify_one();
+    const unsigned worker = idle_.back();
+    idle_.pop_back();
+    woken_[worker] = true;
+    wake_[worker].notify_one();
   }
 
   void wait_for(Chunk& chunk) {
@@ -195,30 +232,33 @@ class Workers {
   }
 
  private:
-  void work() {
+  void work(unsigned index) {
     clsKestrune object;
+    std::unique_lock lock(mutex_);
     while (true) {
-      Chunk* chunk = nullptr;
-      {
-        std::unique_lock lock(mutex_);
-        work_ready_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-        if (queue_.empty()) return;
-        chunk = queue_.front();
+      if (!queue_.empty()) {
+        Chunk* chunk = queue_.front();
         queue_.pop_front();
-      }
-      compute_chunk(formula_, object, *chunk, line_ending_);
-      {
-        std::lock_guard lock(mutex_);
+        lock.unlock();
+        compute_chunk(formula_, object, *chunk, line_ending_);
+        lock.lock();
         chunk->done = true;
+        chunk_done_.notify_all();
+        continue;
       }
-      chunk_done_.notify_all();
+      if (stopping_) return;
+      idle_.push_back(index);
+      woken_[index] = false;
+      wake_[index].wait(lock, [&] { return woken_[index] || stopping_; });
     }
   }
 
   const RowFormula& formula_;
   std::string_view line_ending_;
   std::mutex mutex_;
-  std::condition_variable work_ready_;
+  std::vector<unsigned> idle_;  // the workers waiting for a chunk, the last to go idle last
+  std::vector<bool> woken_;     // by worker: handed a chunk since it went idle
+  std::vector<std::condition_variable> wake_;
   std::condition_variable chunk_done_;
   std::deque<Chunk*> queue_;
   bool stopping_ = false;
@@ -238,10 +278,12 @@ class FillRun {
 
   FillSummary run() {
     CsvRecord first;
-    if (!reader_.next(first)) return finished();
-    // The line ending and byte order mark are known once the first record is read.
-    line_ending_ = reader_.uses_crlf() ? "\r\n" : "\n";
-    if (reader_.has_byte_order_mark()) write("\xEF\xBB\xBF");
+    const bool any_record = reader_.next(first);
+    // The line ending and byte order mark are known once the first record is read; a mark
+    // alone is written back too.
+    line_ending_ = reader_.line_ending();
+    if (reader_.has_byte_order_mark()) write(kByteOrderMark);
+    if (!any_record) return finished();
     report_if_malformed(first);
     if (options_.header) {
       std::string header;
@@ -266,26 +308,32 @@ class FillRun {
   }
 
  private:
-  static unsigned default_threads() { return std::max(1u, std::thread::hardware_concurrency()); }
+  static unsigned default_threads() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+  }
 
   void run_on_workers(unsigned threads) {
     std::vector<Chunk> window(std::size_t(threads) * kChunksPerWorker);
     Workers workers(threads, formula_, line_ending_);
     std::size_t read = 0, written = 0;  // chunks so far; window slot = count % size
+    std::size_t bytes_in_flight = 0;
     bool input_done = false;
     while (!summary_.output_failed) {
-      while (!input_done && read - written < window.size()) {
+      while (!input_done && read - written < window.size() &&
+             (read == written || bytes_in_flight < kMaxBytesInFlight)) {
         Chunk& chunk = window[read % window.size()];
         if (!read_chunk(chunk)) {
           input_done = true;
           break;
         }
+        bytes_in_flight += chunk.bytes;
         workers.submit(chunk);
         ++read;
       }
       if (written == read) break;
       Chunk& oldest = window[written % window.size()];
       workers.wait_for(oldest);
+      bytes_in_flight -= oldest.bytes;
       write_chunk(oldest);
       ++written;
     }
@@ -295,8 +343,8 @@ class FillRun {
 
   bool read_chunk(Chunk& chunk) {
     chunk.count = 0;
-    std::size_t bytes = 0;
-    while (chunk.count < kChunkRows && bytes < kChunkBytes) {
+    chunk.bytes = 0;
+    while (chunk.count < kChunkRows && chunk.bytes < kChunkBytes) {
       if (chunk.records.size() <= chunk.count) chunk.records.emplace_back();
       CsvRecord& record = chunk.records[chunk.count];
       if (pending_first_record_) {
@@ -312,7 +360,7 @@ class FillRun {
       if (record.text.capacity() > kKeptRecordBytes && record.text.size() <= kKeptRecordBytes) {
         record.text.shrink_to_fit();
       }
-      bytes += record.text.size();
+      chunk.bytes += record.text.size();
       ++chunk.count;
     }
     return chunk.count > 0;
@@ -325,11 +373,12 @@ class FillRun {
                       record.malformation + "; its line is kept, split at its commas");
   }
 
-  void write_chunk(const Chunk& chunk) {
+  void write_chunk(Chunk& chunk) {
     write(chunk.output);
     summary_.rows += chunk.count;
     summary_.failed += chunk.failed;
     progress_.update(summary_.rows, reader_.bytes_consumed());
+    release_room(chunk);
   }
 
   void write(std::string_view text) {
@@ -365,9 +414,13 @@ class FillRun {
 // Arguments a row can keep on the stack: krSEARCH's ten are the most any member takes.
 constexpr std::size_t kArgumentsInPlace = 10;
 
-bool is_whole_number(const std::string& text) {
-  return !text.empty() && text.size() <= 4 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+// The thread count --threads names; nothing when it is no whole number from 1 to kMaxThreads.
+std::optional<unsigned> thread_count(const std::string& text) {
+  unsigned count = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (count < 1 || count > kMaxThreads) return std::nullopt;
+  return count;
 }
 
 // The cell a member's outcome fills: its answer, or the failure's message.
@@ -445,13 +498,17 @@ std::optional<FillCommand> read_fill_command(std::span<const std::string> argume
       command.output_path = arguments[++i];
     } else if (arg == "--threads" && has_value) {
       const std::string& count = arguments[++i];
-      if (!is_whole_number(count) || std::stoi(count) < 1) {
-        error = "--threads takes a whole number from 1 to 9999, not \"" + count + "\"";
+      const std::optional<unsigned> threads = thread_count(count);
+      if (!threads) {
+        error = "--threads takes a whole number from 1 to " + std::to_string(kMaxThreads) +
+                ", not \"" + count + "\"";
         return std::nullopt;
       }
-      command.options.threads = unsigned(std::stoi(count));
+      command.options.threads = *threads;
     } else if (arg == "--decimal-separator" && has_value) {
       command.decimal_separator = arguments[++i];
+      error = decimal_separator_problem(*command.decimal_separator);
+      if (!error.empty()) return std::nullopt;
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option or missing value: " + arg;
       return std::nullopt;
@@ -480,7 +537,8 @@ FillSummary run_fill_command(FillCommand command, std::istream& standard_input,
   if (!command.input_path.empty()) {
     file_input.open(command.input_path, std::ios::binary);
     if (!file_input) {
-      messages << "kestrune fill: cannot open " << command.input_path << '\n';
+      messages << "kestrune fill: cannot open " << command.input_path << ": "
+               << std::generic_category().message(errno) << '\n';
       could_not_run.input_failed = true;
       return could_not_run;
     }
@@ -491,18 +549,30 @@ FillSummary run_fill_command(FillCommand command, std::istream& standard_input,
     file_input.clear();
     input = &file_input;
   }
-  std::ofstream file_output;
+  // The input is open before the output is made, so the two may be one file.
+  ReplacedFile file_output;
   std::ostream* output = &standard_output;
+  std::string error;
   if (!command.output_path.empty()) {
-    file_output.open(command.output_path, std::ios::binary | std::ios::trunc);
-    if (!file_output) {
-      messages << "kestrune fill: cannot write " << command.output_path << '\n';
+    if (!file_output.open(command.output_path, error)) {
+      messages << "kestrune fill: cannot write " << command.output_path << ": " << error << '\n';
       could_not_run.output_failed = true;
       return could_not_run;
     }
-    output = &file_output;
+    output = &file_output.stream();
   }
-  return fill(command.options, *input, *output, messages);
+  FillSummary summary = fill(command.options, *input, *output, messages);
+  if (command.output_path.empty()) return summary;
+  if (summary.exit_status() != 0) {
+    if (!file_output.writes_directly()) {
+      messages << "kestrune fill: " << command.output_path << " is left as it was\n";
+    }
+  } else if (!file_output.commit(error)) {
+    messages << "kestrune fill: cannot write " << command.output_path << ": " << error
+             << "; it is left as it was\n";
+    summary.output_failed = true;
+  }
+  return summary;
 }
 
 }  // namespace kestrune::cli

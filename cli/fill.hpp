@@ -17,11 +17,12 @@
 //     the line and what is wrong also go to standard error;
 //   - with --header, the first row gets the formula itself as its new column's name.
 // Rows keep their order whatever the thread count. The output keeps the input's byte order
-// mark and its line ending (CRLF when the first line ends in CRLF, else LF).
+// mark (also when it is all the input holds) and the first line's ending (LF, CRLF or CR).
 //
 // Rows are read in chunks and spread over worker threads, each with its own clsKestrune (as
-// apartments would have), with a bounded number of chunks in flight: memory does not grow with
-// the number of rows.
+// apartments would have), with a bounded number of chunks and bytes of rows in flight: memory
+// grows neither with the number of rows nor with the number of threads. An output file is
+// replaced whole once everything was written (replaced_file.hpp), so it may be the input.
 //
 //   RowFormula formula(u"krGETWORD(A, 2)");
 //   clsKestrune object;
@@ -51,6 +52,10 @@ inline constexpr const char* kFillUsage =
     "Adds a column to a CSV table (standard input without INPUT.csv, standard output without\n"
     "-o): FORMULA evaluated for every row, with column names A, B, ... standing for the row's\n"
     "cells, as in: kestrune fill 'krGETWORD(A, 2)' names.csv\n";
+
+// The most worker threads --threads may name (and the most the default takes): more than a
+// machine has cores only adds threads that wait.
+inline constexpr unsigned kMaxThreads = 64;
 
 // A formula read once, evaluated for many rows.
 class RowFormula {

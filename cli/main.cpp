@@ -47,11 +47,16 @@ bool read_options(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--decimal-separator" && i + 1 < argc) {
       options.decimal_separator = argv[++i];
+      const std::string problem = kestrune::cli::decimal_separator_problem(argv[i]);
+      if (!problem.empty()) {
+        std::cerr << "kestrune: " << problem << '\n';
+        return false;
+      }
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       std::exit(kAllAnswered);
     } else if (arg.rfind("--", 0) == 0) {
-      std::cerr << "kestrune: unknown option " << arg << "\n" << kUsage;
+      std::cerr << "kestrune: unknown option or missing value: " << arg << "\n" << kUsage;
       return false;
     } else {
       options.calls.push_back(arg);
@@ -91,30 +96,42 @@ int fill_command(int argc, char** argv) {
       .exit_status();
 }
 
-int report(const Outcome& outcome, bool json) {
+// The answer as the chosen output writes it. Writing can fail where the member did not (a
+// number needs the decimal separator the platform may not report): that is the call's failure.
+Outcome with_answer_text(Outcome outcome, bool json, std::string& text) {
+  if (outcome.kind != Outcome::Kind::answered) return outcome;
+  try {
+    text = json ? kestrune::cli::format_json(outcome.result)
+                : kestrune::cli::format_plain(outcome.result);
+  } catch (const std::exception& failure) {
+    return {Outcome::Kind::failed, kestrune::Variant(), failure.what()};
+  }
+  return outcome;
+}
+
+// A failure or an unreadable call: an object in JSON, else an empty answer line and the
+// message on standard error.
+void report_problem(const char* json_key, const char* plain_prefix, const std::string& message,
+                    bool json) {
+  if (json) {
+    std::cout << "{\"" << json_key
+              << "\":" << kestrune::cli::json_string(kestrune::from_utf8(message)) << "}\n";
+  } else {
+    std::cout << '\n';
+    std::cerr << "kestrune: " << plain_prefix << message << '\n';
+  }
+}
+
+int report(const Outcome& outcome, const std::string& answer, bool json) {
   switch (outcome.kind) {
     case Outcome::Kind::answered:
-      std::cout << (json ? kestrune::cli::format_json(outcome.result)
-                         : kestrune::cli::format_plain(outcome.result))
-                << '\n';
+      std::cout << answer << '\n';
       return kAllAnswered;
     case Outcome::Kind::failed:
-      if (json) {
-        std::cout << R"({"failure":)"
-                  << kestrune::cli::json_string(kestrune::from_utf8(outcome.message)) << "}\n";
-      } else {
-        std::cout << '\n';
-        std::cerr << "kestrune: failure: " << outcome.message << '\n';
-      }
+      report_problem("failure", "failure: ", outcome.message, json);
       return kMemberFailed;
     case Outcome::Kind::syntax:
-      if (json) {
-        std::cout << R"({"syntax":)"
-                  << kestrune::cli::json_string(kestrune::from_utf8(outcome.message)) << "}\n";
-      } else {
-        std::cout << '\n';
-        std::cerr << "kestrune: cannot read the call: " << outcome.message << '\n';
-      }
+      report_problem("syntax", "cannot read the call: ", outcome.message, json);
       return kUnreadable;
   }
   return kUnreadable;
@@ -123,32 +140,56 @@ int report(const Outcome& outcome, bool json) {
 int evaluate_line(kestrune::clsKestrune& object, std::string line, bool json) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   std::cout.flush();
-  return report(
-      kestrune::cli::evaluate(object, kestrune::cli::parse_call(kestrune::from_utf8(line))), json);
+  std::string answer;
+  const Outcome outcome = with_answer_text(
+      kestrune::cli::evaluate(object, kestrune::cli::parse_call(kestrune::from_utf8(line))), json,
+      answer);
+  return report(outcome, answer, json);
+}
+
+// Every call of the command line or of standard input, until the answers cannot be written.
+int evaluate_calls(const Options& options) {
+  kestrune::clsKestrune object;
+  int status = kAllAnswered;
+  // Answers one call; false once the answers can no longer be written.
+  const auto answer = [&](const std::string& call) {
+    status = std::max(status, evaluate_line(object, call, options.json));
+    return static_cast<bool>(std::cout);
+  };
+  if (!options.calls.empty()) {
+    for (const std::string& call : options.calls) {
+      if (!answer(call)) break;
+    }
+  } else {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+      if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+      if (!answer(line)) break;
+    }
+    if (std::cin.bad()) {
+      std::cerr << "kestrune: standard input could not be read\n";
+      status = kUnreadable;
+    }
+  }
+  if (!std::cout.flush()) {
+    std::cerr << "kestrune: the answers could not be written\n";
+    status = kUnreadable;
+  }
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  if (argc > 1 && std::string(argv[1]) == "fill") return fill_command(argc, argv);
-  Options options;
-  if (!read_options(argc, argv, options)) return kUnreadable;
-  install_platform(options.decimal_separator);
-
-  kestrune::clsKestrune object;
-  int status = kAllAnswered;
-  if (!options.calls.empty()) {
-    for (const std::string& call : options.calls) {
-      status = std::max(status, evaluate_line(object, call, options.json));
-    }
-  } else {
-    std::string line;
-    while (std::getline(std::cin, line)) {
-      if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-      status = std::max(status, evaluate_line(object, line, options.json));
-    }
+  try {
+    if (argc > 1 && std::string(argv[1]) == "fill") return fill_command(argc, argv);
+    Options options;
+    if (!read_options(argc, argv, options)) return kUnreadable;
+    install_platform(options.decimal_separator);
+    return evaluate_calls(options);
+  } catch (const std::exception& failure) {  // out of memory outside any call, say
+    std::cerr << "kestrune: " << failure.what() << '\n';
+    return kUnreadable;
   }
-  std::cout.flush();
-  return status;
 }

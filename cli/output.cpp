@@ -35,6 +35,10 @@ std::string plain_scalar(const Variant& value) {
     case VariantType::array:  // an array inside a cell has no plain form of its own
       return format_json(value);
     default: {
+      // A cell cannot hold an infinity or a NaN: it shows the error value instead.
+      if (value.is_numeric() && !std::isfinite(value.numeric_value())) {
+        return error_text(worksheet_error::kNum);
+      }
       std::u16string storage;
       return to_utf8(to_text_view(value, storage));
     }
@@ -83,7 +87,33 @@ std::string json_array(const Array& array) {
   return out + "]}";
 }
 
+// Characters that would turn a number's text into something else: part of a number, a
+// quoted text, or a line or cell break.
+bool breaks_numbers(char16_t c) {
+  constexpr std::u16string_view kNumberCharacters = u"0123456789+-Ee\" ";
+  constexpr char16_t kDelete = 0x7F;
+  constexpr char16_t kLastControl = 0x9F;
+  constexpr char16_t kLineSeparator = 0x2028;
+  constexpr char16_t kParagraphSeparator = 0x2029;
+  const bool control = c < u' ' || (c >= kDelete && c <= kLastControl);
+  const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+  return control || surrogate || c == kLineSeparator || c == kParagraphSeparator ||
+         kNumberCharacters.find(c) != std::u16string_view::npos;
+}
+
 }  // namespace
+
+std::string decimal_separator_problem(std::string_view separator) {
+  const std::u16string units = from_utf8(separator);
+  if (units.size() != 1 || to_utf8(units) != separator) {
+    return "the decimal separator must be one character, not " + json_string(units);
+  }
+  if (breaks_numbers(units.front())) {
+    return "the decimal separator cannot be a digit, a sign, E, a quote, a space, a control "
+           "character or a line break";
+  }
+  return "";
+}
 
 std::string json_string(std::u16string_view text) {
   std::string out = "\"";

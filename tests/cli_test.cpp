@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "automation/member_table.hpp"
 #include "base/utf8.hpp"
@@ -82,6 +83,38 @@ TEST(CallSyntax, Unreadable) {
   }
 }
 
+// A call's arguments and its array elements are capped; the caps themselves are readable.
+std::string list_call(std::size_t arguments) {
+  return "krEXCLUDE(" + std::string(arguments - 1, ',') + ")";
+}
+
+// An array of `rows` rows of `columns` ones.
+std::string ones(std::size_t rows, std::size_t columns) {
+  std::string row = "1";
+  for (std::size_t c = 1; c < columns; ++c) row += ",1";
+  std::string array = "{" + row;
+  for (std::size_t r = 1; r < rows; ++r) array += ";" + row;
+  return array + "}";
+}
+
+TEST(CallSyntax, Caps) {
+  const std::size_t side = 1024;  // side * side == kMaxArrayElements
+  static_assert(1024 * 1024 == kMaxArrayElements);
+  const struct {
+    const char* name;
+    std::string call;
+    bool readable;
+  } cases[] = {
+      {"the most arguments", list_call(kMaxArguments), true},
+      {"one argument more", list_call(kMaxArguments + 1), false},
+      {"the most elements", "krEXCLUDE(" + ones(side, side) + ")", true},
+      {"one element more, in another array", "krEXCLUDE(" + ones(side, side) + ", {1})", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parse_call(from_utf8(c.call)).error.empty(), c.readable) << c.name;
+  }
+}
+
 TEST(CallSyntax, OmittedArgumentsAreMissingMarkers) {
   const ParsedCall call = parse_call(u"krSEARCH(\"a\", , 3,)");
   ASSERT_EQ(call.error, "");
@@ -115,6 +148,10 @@ TEST(Output, NumbersAndSpecialValues) {
   EXPECT_EQ(format_json(Variant::number(-1.0 / 0.0)), R"({"number":"-Infinity"})");
   EXPECT_EQ(format_json(Variant::missing()), R"({"error":"0x80020004"})");
   EXPECT_EQ(format_plain(Variant::number(1e20)), "1E+20");
+  // A cell shows what has no number form as #NUM!; JSON keeps the number.
+  EXPECT_EQ(format_plain(Variant::number(1.0 / 0.0)), "#NUM!");
+  EXPECT_EQ(format_plain(Variant::number(std::nan(""))), "#NUM!");
+  EXPECT_EQ(format_json(Variant::number(1.0 / 0.0)), R"({"number":"Infinity"})");
   EXPECT_EQ(format_plain(Variant::boolean(false)), "FALSE");
   EXPECT_EQ(format_plain(Variant::error(worksheet_error::kNA)), "#N/A");
   EXPECT_EQ(format_plain(Variant()), "");
@@ -125,6 +162,31 @@ TEST(Output, NumbersAndSpecialValues) {
   test::ScopedDecimalSeparator comma(u",");
   EXPECT_EQ(format_plain(Variant::number(2.5)), "2,5");
   EXPECT_EQ(format_json(Variant::number(2.5)), "2.5");
+}
+
+TEST(Output, DecimalSeparatorRules) {
+  const std::pair<const char*, bool> cases[] = {
+      {".", true},
+      {",", true},
+      {"\xD9\xAB", true},  // U+066B, the Arabic decimal separator: one character, two bytes
+      {"", false},
+      {"..", false},
+      {"\xF0\x9F\x98\x80", false},  // one character, but two units
+      {"\xFF", false},              // no UTF-8
+      {"1", false},
+      {"-", false},
+      {"+", false},
+      {"e", false},
+      {"\"", false},
+      {" ", false},
+      {"\t", false},
+      {"\n", false},
+      {"\r", false},
+      {"\xE2\x80\xA8", false},  // U+2028, a line separator
+  };
+  for (const auto& [separator, accepted] : cases) {
+    EXPECT_EQ(decimal_separator_problem(separator).empty(), accepted) << separator;
+  }
 }
 
 struct CallCase {
@@ -150,15 +212,16 @@ TEST(Evaluate, MembersByNameInAnyCase) {
 }
 
 TEST(Evaluate, CallsThatCannotBeMade) {
-  const char* cases[] = {
-      "krNOSUCH()",
-      R"(krSEARCH("a"))",                        // a required argument left out
-      R"(krSEARCH(, "a"))",                      // likewise, as an empty slot
-      R"(krVERSION(1))",                         // too many
-      R"(krCOUNTINCELL("a", "b", TRUE, TRUE))",  // too many
+  const CallCase cases[] = {
+      {"krNOSUCH()", "no member named krNOSUCH"},
+      {R"(krSEARCH("a"))", "krSEARCH takes 2 to 10 arguments"},  // too few
+      {R"(krSEARCH(, "a"))", "argument 1 (string_to_search) cannot be omitted"},
+      {R"(krGETWORD("a b", , " "))", "argument 2 (nth_word) cannot be omitted"},
+      {R"(krVERSION(1))", "krVERSION takes 0 arguments"},  // too many
+      {R"(krCOUNTINCELL("a", "b", TRUE, TRUE))", "krCOUNTINCELL takes 2 to 3 arguments"},
   };
-  for (const char* c : cases) {
-    EXPECT_EQ(json_of_call(c).rfind("syntax: ", 0), 0u) << c;
+  for (const auto& c : cases) {
+    EXPECT_EQ(json_of_call(c.call), std::string("syntax: ") + c.json) << c.call;
   }
 }
 
@@ -203,6 +266,23 @@ TEST(Program, ExitStatusesAndLines) {
   const ProgramRun comma = run_program(R"(--decimal-separator , 'krSEARCH(2.5, ",")')");
   EXPECT_EQ(comma.output, "2\n");
   EXPECT_EQ(comma.status, 0);
+}
+
+// What the program cannot do ends in status 2 and a message, never in a crash or a status that
+// says all went well.
+TEST(Program, StatusTwoWhenItCannotWorkAsAsked) {
+  const char* cases[] = {
+      R"(--decimal-separator '' 'krCOUNTINCELL("abc", "b")')",
+      R"(--decimal-separator 1 'krVERSION()')",
+      "fill --decimal-separator '\n' 'Reverse(A)'",
+      R"('Reverse("a")' > /dev/full)",  // the answers cannot be written
+      "< /",                            // standard input cannot be read
+  };
+  for (const char* arguments : cases) {
+    const ProgramRun run = run_program(std::string(arguments) + " 2>/dev/null");
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_EQ(run.output, "") << arguments;
+  }
 }
 
 }  // namespace

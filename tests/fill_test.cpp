@@ -4,6 +4,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -69,7 +72,7 @@ struct Read {
   std::vector<std::size_t> lines;
   std::vector<std::string> malformations;
   std::vector<std::string> texts;
-  bool crlf = false;
+  std::string line_ending;
   bool byte_order_mark = false;
 };
 
@@ -86,7 +89,7 @@ Read read_csv(const std::string& input) {
     read.malformations.push_back(record.malformation);
     read.texts.push_back(record.text);
   }
-  read.crlf = reader.uses_crlf();
+  read.line_ending = reader.line_ending();
   read.byte_order_mark = reader.has_byte_order_mark();
   return read;
 }
@@ -113,7 +116,9 @@ TEST(CsvReader, WellFormedRecords) {
        {1, 3, 5}},
       {"empty quoted field", "\"\",\"\"\"\"\n", {{"", "\""}}, {1}},
       {"CRLF", "a,b\r\nc\r\n", {{"a", "b"}, {"c"}}, {1, 2}},
-      {"lone CR is data", "a\rb,c\n", {{"a\rb", "c"}}, {1}},
+      {"bare CR", "a,b\rc,d\re,f\r", {{"a", "b"}, {"c", "d"}, {"e", "f"}}, {1, 2, 3}},
+      {"CR before CRLF is an empty line", "a\r\r\nb", {{"a"}, {""}, {"b"}}, {1, 2, 3}},
+      {"quoted CR counts as a line", "\"x\ry\",z\rw\r", {{"x\ry", "z"}, {"w"}}, {1, 3}},
       {"UTF-8 kept as bytes",
        "Gr\xC3\xB6\xC3\x9F"
        "e,\xE2\x82\xAC\n",
@@ -138,7 +143,7 @@ TEST(CsvReader, FindsEachSeparatorWhereverItFallsInAWord) {
     EXPECT_EQ(read_csv(plain + ",y\n").records, (Records{{plain, "y"}})) << length;
     EXPECT_EQ(read_csv(plain + "\ny\n").records, (Records{{plain}, {"y"}})) << length;
     EXPECT_EQ(read_csv(plain + "\r\ny").records, (Records{{plain}, {"y"}})) << length;
-    EXPECT_EQ(read_csv(plain + "\rz,y").records, (Records{{plain + "\rz", "y"}})) << length;
+    EXPECT_EQ(read_csv(plain + "\rz,y").records, (Records{{plain}, {"z", "y"}})) << length;
     EXPECT_EQ(read_csv("a,w" + plain + "\"q\n").malformations.front(),
               "a quote inside an unquoted field")
         << length;
@@ -150,13 +155,38 @@ TEST(CsvReader, LineEndingAndByteOrderMark) {
       "\xEF\xBB\xBF"
       "a,b\r\nc,d\n");
   EXPECT_TRUE(crlf.byte_order_mark);
-  EXPECT_TRUE(crlf.crlf);
+  EXPECT_EQ(crlf.line_ending, "\r\n");
   EXPECT_EQ(crlf.records, (Records{{"a", "b"}, {"c", "d"}}));
   EXPECT_EQ(crlf.texts, (std::vector<std::string>{"a,b", "c,d"}));
 
   const Read lf = read_csv("\"a\r\nb\"\nc\r\n");  // a CRLF inside quotes is no line ending
   EXPECT_FALSE(lf.byte_order_mark);
-  EXPECT_FALSE(lf.crlf);
+  EXPECT_EQ(lf.line_ending, "\n");
+
+  EXPECT_EQ(read_csv("a\rb\r\n").line_ending, "\r");
+  const Read mark_alone = read_csv("\xEF\xBB\xBF");
+  EXPECT_TRUE(mark_alone.byte_order_mark);
+  EXPECT_EQ(mark_alone.records, Records{});
+}
+
+TEST(CsvReader, ACrEndingAReadBlockWaitsForWhatFollows) {
+  // The reader takes 1 MiB at a time: a CR as the block's last byte may be half of a CRLF.
+  const std::string block(std::size_t{1} << 20, 'x');
+  const std::string unquoted = block.substr(1);
+  const std::string quoted = "\"" + block.substr(3) + "\"";
+  const std::string stray = "a\"" + block.substr(3);
+  const std::pair<std::string, Records> cases[] = {
+      {unquoted + "\r\ny\n", {{unquoted}, {"y"}}},
+      {unquoted + "\ry\n", {{unquoted}, {"y"}}},
+      {quoted + "\r\ny\n", {{block.substr(3)}, {"y"}}},
+      {stray + "\r\ny\n", {{stray}, {"y"}}},  // malformed: its first line taken as it is
+  };
+  for (const auto& [input, records] : cases) {
+    const Read read = read_csv(input);
+    EXPECT_EQ(read.records, records);
+    EXPECT_EQ(read.lines, (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(read.line_ending, input.find("\r\n") == std::string::npos ? "\r" : "\r\n");
+  }
 }
 
 struct MalformedCase {
@@ -287,6 +317,7 @@ TEST(Fill, CellsAreNumbersBlanksOrTexts) {
        "1,\"Anna Smith\",Smith\n2,\"x\ny z\",z\n"},
       // truth values and empty results as the plain output writes them
       {"krCONCATULA(A)", "5>3\n", "5>3,TRUE\n"},
+      {"krCONCATULA(A)", "1/0\n", "1/0,#NUM!\n"},
       {"krABOUT()", "x\n", "x,\n"},
   };
   for (const auto& c : cases) {
@@ -343,22 +374,22 @@ TEST(Fill, AFailingMemberLeavesItsMessageInTheCell) {
   EXPECT_EQ(filled.summary.exit_status(), 0);
 }
 
-TEST(Fill, KeepsCrlfAndTheByteOrderMark) {
-  EXPECT_EQ(run_fill("Reverse(A)",
-                     "\xEF\xBB\xBF"
-                     "ab,x\r\ncd\r\n")
-                .output,
-            "\xEF\xBB\xBF"
-            "ab,x,ba\r\ncd,dc\r\n");
-  EXPECT_EQ(run_fill("Reverse(A)",
-                     "\xEF\xBB\xBF"
-                     "h\r\nab\r\n",
-                     true)
-                .output,
-            "\xEF\xBB\xBF"
-            "h,Reverse(A)\r\nab,ba\r\n");
-  // Without a line ending anywhere the output uses LF.
-  EXPECT_EQ(run_fill("Reverse(A)", "ab").output, "ab,ba\n");
+TEST(Fill, KeepsTheLineEndingAndTheByteOrderMark) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const struct {
+    std::string input;
+    bool header;
+    std::string output;
+  } cases[] = {
+      {mark + "ab,x\r\ncd\r\n", false, mark + "ab,x,ba\r\ncd,dc\r\n"},
+      {mark + "h\r\nab\r\n", true, mark + "h,Reverse(A)\r\nab,ba\r\n"},
+      {"a,b\rc,d\re,f\r", false, "a,b,a\rc,d,c\re,f,e\r"},
+      {mark, false, mark},       // a mark and nothing else
+      {"ab", false, "ab,ba\n"},  // without a line ending anywhere the output uses LF
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(run_fill("Reverse(A)", c.input, c.header).output, c.output) << c.input;
+  }
 }
 
 TEST(Fill, RowsKeepTheirOrderOnSeveralThreads) {
@@ -377,6 +408,20 @@ TEST(Fill, RowsKeepTheirOrderOnSeveralThreads) {
   EXPECT_EQ(four.summary.malformed, 1u);
   // The results really differ from row to row, so a reordering would show.
   EXPECT_NE(one.output.find("row 6,\"------x\n18\",\"++++++x\n18\"\n"), std::string::npos);
+}
+
+TEST(Fill, LongRowsOnManyThreadsAsOnOne) {
+  // Rows longer than a chunk's share, so that chunks hold one row and few are in flight.
+  std::string input;
+  for (int i = 0; i < 40; ++i) {
+    input += std::to_string(i) + std::string(300'000 + std::size_t(i), i % 2 ? '-' : '+') + "\n";
+  }
+  const std::string formula = "krSEARCH(A, \"-\", , 9)";  // the dashes counted
+  const Filled one = run_fill(formula, input, false, 1);
+  const Filled many = run_fill(formula, input, false, kMaxThreads);
+  EXPECT_EQ(many.output, one.output);
+  EXPECT_EQ(many.summary.rows, 40u);
+  EXPECT_NE(one.output.find(",300001\n"), std::string::npos);
 }
 
 // A stream that breaks down after some bytes.
@@ -428,12 +473,18 @@ TEST(FillCommandLine, Arguments) {
   EXPECT_EQ(command->options.threads, 3u);
   EXPECT_EQ(command->decimal_separator, ",");
 
+  const std::string too_many = std::to_string(kMaxThreads + 1);
   const std::vector<std::vector<std::string>> refused = {
       {},
       {"Reverse(A)", "a.csv", "b.csv"},
       {"Reverse(A)", "--threads", "0"},
       {"Reverse(A)", "--threads", "two"},
+      {"Reverse(A)", "--threads", too_many},
+      {"Reverse(A)", "--threads", "99999999999999999999"},
+      {"Reverse(A)", "--threads", "+3"},
       {"Reverse(A)", "--threads"},
+      {"Reverse(A)", "--decimal-separator", ""},
+      {"Reverse(A)", "--decimal-separator", "\r"},
       {"Reverse(A)", "--frobnicate"},
   };
   for (const auto& arguments : refused) {
@@ -471,6 +522,58 @@ TEST(FillCommandLine, FilesAndStandardStreams) {
   EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), 2);
   std::remove(in_path.c_str());
   std::remove(out_path.c_str());
+}
+
+std::string file_text(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(FillCommandLine, TheOutputIsReplacedWholeOrNotAtAll) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(testing::TempDir()) / "fill_outputs";
+  const std::string filled = "ab,ba\ncd,dc\n";
+  const fs::perms old_mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  const struct {
+    const char* name;
+    const char* input;   // in `folder`: in.csv, old.csv (mode 640), link.csv (to in.csv)
+    const char* output;  // likewise
+    int status;
+    std::string output_after;  // what the output's path then reads
+  } cases[] = {
+      {"a new file", "in.csv", "new.csv", 0, filled},
+      {"an old file", "in.csv", "old.csv", 0, filled},
+      {"the input itself", "in.csv", "in.csv", 0, filled},
+      {"a link to the input", "in.csv", "link.csv", 0, filled},
+      {"an input that cannot be read", ".", "old.csv", 2, "old\n"},
+      {"a folder that does not exist", "in.csv", "none/new.csv", 2, ""},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::ofstream(folder / "in.csv", std::ios::binary) << "ab\ncd\n";
+    std::ofstream(folder / "old.csv", std::ios::binary) << "old\n";
+    fs::permissions(folder / "old.csv", old_mode);
+    fs::create_symlink("in.csv", folder / "link.csv");
+
+    std::string error;
+    const std::vector<std::string> arguments = {"Reverse(A)", (folder / c.input).string(), "-o",
+                                                (folder / c.output).string()};
+    const auto command = read_fill_command(arguments, error);
+    ASSERT_TRUE(command) << error;
+    std::istringstream unused;
+    std::ostringstream standard_output, messages;
+    EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), c.status)
+        << c.name;
+    EXPECT_EQ(standard_output.str(), "") << c.name;
+    EXPECT_EQ(file_text(folder / c.output), c.output_after) << c.name;
+    EXPECT_TRUE(fs::is_symlink(folder / "link.csv")) << c.name;
+    EXPECT_EQ(fs::status(folder / "old.csv").permissions(), old_mode) << c.name;
+    for (const auto& entry : fs::directory_iterator(folder)) {  // no new file left behind
+      EXPECT_NE(entry.path().filename().string().front(), '.') << c.name << ": " << entry.path();
+    }
+  }
+  fs::remove_all(folder);
 }
 
 // The program itself: `kestrune fill` reads standard input and sets its exit status.

@@ -103,7 +103,9 @@ Variant decimal_text(double value) {
 }
 
 // The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k), or the
-// items in `kept` (whose room is reused from call to call) and their number.
+// items in `kept` (whose room is reused from call to call) and their number. The grid is
+// sparse: its other cells are empty, and a caller that reads only some cells never pays for
+// the rest.
 template <class Item>
 Variant result_list(std::size_t count, ListLayout layout, std::vector<Variant>& kept, Item&& item) {
   if (layout == ListLayout::kept_in_memory) {
@@ -113,12 +115,12 @@ Variant result_list(std::size_t count, ListLayout layout, std::vector<Variant>& 
     return Variant::number(double(count));
   }
   if (count > 0 && count > kMaxGridCells / count) fail("the result grid would be too large");
-  Array grid = Array::two_dimensional(count, count);
+  Array grid = Array::sparse_two_dimensional(count, count);
   for (std::size_t k = 1; k <= count; ++k) {
     Variant value = item(k);
     const auto index = std::int32_t(k);
-    grid.at(1, index) = value;
-    grid.at(index, 1) = std::move(value);
+    if (k > 1) grid.set(index, 1, value);
+    grid.set(1, index, std::move(value));
   }
   return Variant::array(std::move(grid));
 }

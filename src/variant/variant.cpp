@@ -122,6 +122,14 @@ Array Array::two_dimensional(std::size_t rows, std::size_t columns, std::int32_t
   return with_bounds(bounds);
 }
 
+Array Array::sparse_two_dimensional(std::size_t rows, std::size_t columns, std::int32_t lower) {
+  Array array;
+  array.bounds_.push_back({lower, rows});
+  array.bounds_.push_back({lower, columns});
+  array.sparse_ = Sparse{rows * columns, {}};
+  return array;
+}
+
 Array Array::with_bounds(std::span<const ArrayBound> bounds) {
   Array array;
   std::size_t total = bounds.empty() ? 0 : 1;
@@ -145,12 +153,44 @@ std::size_t Array::offset(std::int32_t row, std::int32_t column) const {
   return std::size_t(r) * bounds_[1].count + std::size_t(c);
 }
 
-Variant& Array::at(std::int32_t row, std::int32_t column) { return elements_[offset(row, column)]; }
+void Array::lay_out() const {
+  if (!sparse_) return;
+  elements_.resize(sparse_->count);
+  for (auto& [place, value] : sparse_->set) elements_[place] = std::move(value);
+  sparse_.reset();
+}
+
+const Variant& Array::element(std::size_t place) const {
+  if (!sparse_) return elements_[place];
+  const auto& set = sparse_->set;
+  for (auto held = set.rbegin(); held != set.rend(); ++held) {
+    if (held->first == place) return held->second;
+  }
+  static const Variant kEmptyCell;
+  return kEmptyCell;
+}
+
+Variant& Array::at(std::int32_t row, std::int32_t column) {
+  const std::size_t place = offset(row, column);
+  lay_out();
+  return elements_[place];
+}
+
 const Variant& Array::at(std::int32_t row, std::int32_t column) const {
-  return elements_[offset(row, column)];
+  return element(offset(row, column));
+}
+
+void Array::set(std::int32_t row, std::int32_t column, Variant value) {
+  const std::size_t place = offset(row, column);
+  if (sparse_) {
+    sparse_->set.emplace_back(place, std::move(value));
+  } else {
+    elements_[place] = std::move(value);
+  }
 }
 
 Variant& Array::at(std::int32_t index) {
+  lay_out();
   return const_cast<Variant&>(static_cast<const Array&>(*this).at(index));
 }
 
@@ -158,11 +198,13 @@ const Variant& Array::at(std::int32_t index) const {
   if (bounds_.size() != 1) fail("the array does not have one dimension");
   const std::int64_t i = std::int64_t(index) - bounds_[0].lower;
   if (i < 0 || std::uint64_t(i) >= bounds_[0].count) fail(FailureKind::subscript);
-  return elements_[std::size_t(i)];
+  return element(std::size_t(i));
 }
 
 bool operator==(const Array& a, const Array& b) {
   if (a.element_type_ != b.element_type_ || a.bounds_.size() != b.bounds_.size()) return false;
+  a.lay_out();
+  b.lay_out();
   for (std::size_t i = 0; i < a.bounds_.size(); ++i) {
     if (a.bounds_[i].lower != b.bounds_[i].lower || a.bounds_[i].count != b.bounds_[i].count) {
       return false;

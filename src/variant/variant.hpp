@@ -17,6 +17,7 @@
 #include <initializer_list>
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -251,11 +252,23 @@ struct ArrayBound {
 // addressed as (row, column) with the array's own bounds. element_type records what the caller
 // declared the elements to be (a range's value is an array of Variant; a typed array of texts
 // may arrive from other callers).
+//
+// A grid that is mostly empty (a list answer spread over a row and a column) may be made
+// sparse: it then holds only the elements set with set(), and costs nothing for its empty
+// cells until its elements are asked for as a whole (elements(), or at() for writing), which
+// lays it out like any other. Reading a sparse array from two threads at once is therefore not
+// safe; reading element() or at() for reading never lays it out.
+//
+//   Array grid = Array::sparse_two_dimensional(2048, 2048);
+//   grid.set(1, 1, Variant::text(u"a"));       // one element held, not 4,194,304
+//   const Variant& corner = grid.element(0);   // "a", still sparse
 class Array {
  public:
   Array() = default;
   static Array one_dimensional(std::size_t count, std::int32_t lower = 1);
   static Array two_dimensional(std::size_t rows, std::size_t columns, std::int32_t lower = 1);
+  static Array sparse_two_dimensional(std::size_t rows, std::size_t columns,
+                                      std::int32_t lower = 1);
   static Array with_bounds(std::span<const ArrayBound> bounds);
   static Array with_bounds(std::initializer_list<ArrayBound> bounds) {
     return with_bounds(std::span<const ArrayBound>(bounds.begin(), bounds.size()));
@@ -263,16 +276,26 @@ class Array {
 
   std::size_t dimensions() const { return bounds_.size(); }
   std::span<const ArrayBound> bounds() const { return {bounds_.data(), bounds_.size()}; }
-  std::size_t size() const { return elements_.size(); }
+  std::size_t size() const { return sparse_ ? sparse_->count : elements_.size(); }
 
   Variant& at(std::int32_t index);  // one dimension
   const Variant& at(std::int32_t index) const;
   Variant& at(std::int32_t row, std::int32_t column);  // two dimensions
   const Variant& at(std::int32_t row, std::int32_t column) const;
+  // Sets one element of a two-dimensional array; a sparse one stays sparse.
+  void set(std::int32_t row, std::int32_t column, Variant value);
+  // The element at `offset` (row by row, from 0), read without laying out a sparse array.
+  const Variant& element(std::size_t offset) const;
 
   // Row by row for two dimensions, in index order for one.
-  std::vector<Variant>& elements() { return elements_; }
-  const std::vector<Variant>& elements() const { return elements_; }
+  std::vector<Variant>& elements() {
+    lay_out();
+    return elements_;
+  }
+  const std::vector<Variant>& elements() const {
+    lay_out();
+    return elements_;
+  }
 
   VariantType element_type() const { return element_type_; }
   void set_element_type(VariantType type) { element_type_ = type; }
@@ -280,10 +303,20 @@ class Array {
   friend bool operator==(const Array& a, const Array& b);
 
  private:
+  // A sparse array's elements before it is laid out: how many it has, and those set, by
+  // offset, the later of two for one offset holding.
+  struct Sparse {
+    std::size_t count = 0;
+    std::vector<std::pair<std::size_t, Variant>> set;
+  };
+
   std::size_t offset(std::int32_t row, std::int32_t column) const;
+  void lay_out() const;
 
   InlineVector<ArrayBound, 2> bounds_;
-  std::vector<Variant> elements_;
+  // Laying out changes how the elements are kept, not what they are: const readers may do it.
+  mutable std::vector<Variant> elements_;
+  mutable std::optional<Sparse> sparse_;
   VariantType element_type_ = VariantType::variant;
 };
 
