@@ -10,7 +10,6 @@
 // have no fallback: a Failure of ReadFilterArguments or DecimalSeparator reaches the caller.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #include "automation/variant.hpp"
@@ -25,9 +24,5 @@ char16_t DecimalSeparator();
 
 std::u16string ExcludeChars(Array& arguments, NumericSwitch numeric);
 std::u16string ExtractChars(Array& arguments, NumericSwitch numeric);
-
-// The longest text the filters build. Extracting overlapping long items can repeat the text
-// many times over; past this the call fails rather than exhaust memory.
-inline constexpr std::size_t kMaxFilterResultLength = std::size_t{1} << 24;
 
 }  // namespace kestrune
