@@ -13,7 +13,9 @@
 #include "automation/regexp/budget.hpp"
 #include "automation/regexp/case_folding.hpp"
 #include "automation/regexp/compiled_pattern.hpp"
+#include "automation/regexp/match_loop.hpp"
 #include "automation/regexp/pattern_cache.hpp"
+#include "automation/result_limits.hpp"
 #include "regexp_case_file.hpp"
 
 namespace kestrune {
@@ -283,14 +285,51 @@ TEST(RegExpBudget, ManySitesShareOneCalloutNumber) {
   EXPECT_THROW(Configured(exponential).Test(std::u16string(300, u'a')), Failure);
 }
 
-// Keeping the group spans of every match is bounded too.
-TEST(RegExpBudget, KeptMatchesAreBounded) {
-  std::u16string groups;
-  for (int i = 0; i < 100; ++i) groups += u"(x)?";
-  Configured re(groups, true);
-  EXPECT_TRUE(re.Test(cell(u"a")));
-  EXPECT_THROW(re.Execute(cell(u"a")), Failure);
-  EXPECT_EQ(Configured(groups.substr(0, 40), true).Execute(cell(u"a")).Count(), kLongestCell + 1);
+// Only where matches start and end is kept, whatever the number of groups; beyond
+// kMaxKeptMatches the matches are counted but not kept.
+TEST(RegExpBudget, KeptMatchesAreWholeMatchesOnly) {
+  std::u16string nested = u"a";
+  for (int i = 0; i < 64; ++i) nested = u"(" + nested + u")";
+  EXPECT_EQ(Configured(nested, true).Execute(cell(u"a")).Count(), kLongestCell);
+  const std::u16string beyond(regexp_internal::kMaxKeptMatches + 1, u'a');
+  Configured every(u"a", true);
+  EXPECT_EQ(every.CountMatches(beyond), beyond.size());
+  try {
+    every.Execute(beyond);
+    ADD_FAILURE() << "kept more than kMaxKeptMatches";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.kind(), FailureKind::out_of_budget);
+  }
+}
+
+// A replacement's result is refused before it is built past kMaxResultLength units, wherever the
+// excess comes from: the expansions, or the text after the last match.
+TEST(RegExpBudget, ReplacementResultsAreCapped) {
+  struct ResultCase {
+    std::u16string text;
+    const char16_t* pattern;
+    std::u16string replacement;
+    bool fits;
+  };
+  const std::u16string tail_at_cap = u"a" + std::u16string(kMaxResultLength, u'b');
+  const ResultCase cases[] = {
+      {std::u16string(4096, u'a'), u"a", std::u16string(4096, u'b'), true},
+      {std::u16string(4096, u'a'), u"a", std::u16string(4097, u'b'), false},
+      {cell(u"a"), u"a", u"$`", false},
+      {cell(u"a"), u"a", u"$'", false},
+      {tail_at_cap, u"a", u"", true},
+      {tail_at_cap, u"a", u"x", false},
+  };
+  for (const auto& c : cases) {
+    Configured re(c.pattern, true);
+    try {
+      EXPECT_EQ(re.Replace(c.text, c.replacement).size(), kMaxResultLength) << escape(c.pattern);
+      EXPECT_TRUE(c.fits) << escape(c.replacement.substr(0, 8));
+    } catch (const Failure& failure) {
+      EXPECT_FALSE(c.fits) << escape(c.replacement.substr(0, 8));
+      EXPECT_EQ(failure.kind(), FailureKind::out_of_budget);
+    }
+  }
 }
 
 TEST(RegExpBudget, LongLegitimateMatchesSucceed) {

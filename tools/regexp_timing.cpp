@@ -68,12 +68,12 @@ void run_long_case(const LongCase& c, double& worst) {
   std::string steps;
   try {
     const regexp_internal::CompiledPattern pattern(re.Pattern, c.ignore_case);
-    regexp_internal::MatchList list(pattern.group_count());
+    regexp_internal::MatchList list;
     regexp_internal::StepBudget budget;
     const std::clock_t search_start = std::clock();
     bool exhausted = false;
     try {
-      regexp_internal::collect_matches(pattern, c.text, 0, SIZE_MAX, budget, list);
+      regexp_internal::collect_matches(pattern, c.text, 0, budget, list);
     } catch (const Failure&) {
       exhausted = true;
     }

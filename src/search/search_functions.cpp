@@ -7,12 +7,6 @@
 #include "search/text_search.hpp"
 
 namespace kestrune {
-namespace {
-
-// The result code krCOUNTINCELL asks for: the number of matches.
-constexpr double kCountCode = 9;
-
-}  // namespace
 
 Variant clsKestrune::krSEARCH(Variant& string_to_search, Variant& find_text,
                               Variant& case_sensitive, Variant& return_type,
@@ -46,7 +40,7 @@ Variant clsKestrune::krCOUNTINCELL(Variant& cell_reference, Variant& find_text,
                                    Variant& case_sensitive) {
   return answer_or_value_error([&] {
     Variant search_mode = Variant::missing();
-    Variant count = Variant::number(kCountCode);
+    Variant count = Variant::number(return_code::kMatchCount);
     Variant no_before = Variant::missing(), no_not_before = Variant::missing();
     Variant no_position_offset = Variant::missing(), no_length_offset = Variant::missing();
     Variant from_left = Variant::missing();

@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <exception>
+#include <new>
 #include <optional>
 
 #include "automation/calling_pattern.hpp"
 #include "automation/conversions.hpp"
+#include "automation/failure.hpp"
 #include "automation/mdl_constants.hpp"
 #include "automation/regexp.hpp"
 #include "search/search_memory.hpp"
@@ -95,6 +97,10 @@ Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
   RegExp& re = memory.matcher();
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
+  if (code == return_code::kMatchCount) {
+    const std::size_t count = re.CountMatches(texts.subject);
+    return count == 0 ? a.not_found_return : Variant::number(double(count));
+  }
   const MatchCollection matches = re.Execute(texts.subject);
   if (matches.Count() == 0) return a.not_found_return;
   const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
@@ -130,6 +136,11 @@ std::u16string reverse_text(std::u16string_view text) {
 Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments, ListLayout layout) {
   try {
     return search_or_replace(memory, arguments, layout);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const Failure& failure) {
+    if (failure.kind() == FailureKind::out_of_budget) throw;
+    return arguments.not_found_return;
   } catch (const std::exception&) {
     return arguments.not_found_return;
   }

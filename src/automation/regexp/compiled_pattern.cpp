@@ -1,5 +1,6 @@
 #include "automation/regexp/compiled_pattern.hpp"
 
+#include <algorithm>
 #include <string>
 
 #include "automation/failure.hpp"
@@ -98,7 +99,7 @@ CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
 CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
-                           MatchList& matches) const {
+                           std::span<std::size_t> spans) const {
   StepCounter counter(sites_, scan_cost_, budget);
   MatchResources& resources = MatchResources::for_this_thread();
   pcre2_match_data* data = resources.data(engine_group_count_ + 1);
@@ -109,23 +110,24 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
     interpreted = true;
     rc = run(text, start, counter, false, data, resources.context());
   }
-  if (rc >= 0) copy_spans(rc, data, matches);
+  if (rc >= 0) copy_spans(rc, data, spans);
   if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
   if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
       rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY) {
-    fail("regular expression exceeded its matching budget");
+    fail(FailureKind::out_of_budget, "the regular expression's search exceeded its budget");
   }
   fail("regular expression matching failed: " + pcre2_message(rc));
 }
 
-void CompiledPattern::copy_spans(int rc, pcre2_match_data* data, MatchList& matches) const {
+void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
+                                 std::span<std::size_t> spans) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-  std::size_t* spans = matches.add_match();
   // Groups from rc on took no part in the match.
   const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
-  for (std::uint32_t group = 0; group <= group_count_; ++group) {
+  const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
+  for (std::size_t group = 0; group < groups; ++group) {
     const std::uint32_t pair = group_numbers_[group];
     const bool took_part = pair < set_pairs && ovector[2 * pair] != PCRE2_UNSET;
     spans[2 * group] = took_part ? ovector[2 * pair] : kUnset;
