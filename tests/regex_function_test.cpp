@@ -285,6 +285,12 @@ TEST(krREGEX, WorksOnFullCells) {
       {"64 groups: count", on_full_cell(nested, number(4)), number(32767)},
       {"64 groups: positions", on_full_cell(nested, number(5)), array_of(positions)},
       {"64 groups: replacing", on_full_cell(nested, number(-1), text(u"$64")), text(full_cell)},
+      // From every position the look-ahead scans the rest of the cell: quadratic, yet answered.
+      {"followed somewhere by !",
+       {.string_to_search = text(full_cell.substr(1) + u"!"),
+        .regex = text(u"a(?=[^!]*!)"),
+        .return_type = number(4)},
+       number(32766)},
   });
 }
 

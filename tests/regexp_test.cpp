@@ -258,7 +258,9 @@ TEST(RegExpBudget, RunawayPatternsFailOnLongestCells) {
       {u"^(a+)+$", false, cell(u"a", u"!")},
       {u"(.*)\\1x", false, cell(u"a", u"\nx")},
       {u"(?:(a)|b|\\1)*c", true, cell(u"ab", u"\nc")},  // on the interpreter
-      {u"(?=.*x)(?=.*y).", false, cell(u"a", u"y")},
+      // Every look-ahead scans the rest of the cell; the way back from each costs nothing, but
+      // every scan is paid.
+      {u"a(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)#", false, cell(u"a", u"!#")},
       {u"(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)"
        u"(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)b",
        false, cell(u"a", u"\nb")},
@@ -350,6 +352,8 @@ TEST(RegExpBudget, LongLegitimateMatchesSucceed) {
       {{u"(.)\\1*", false, cell(u"a")}, "0+32767"},
       {{u"(a)\\1*", true, cell(u"aA")}, "0+32767"},
       {{u"(?:(?!x).)*", false, cell(u"a")}, "0+32767 32767+0"},
+      // Quadratic: from every position, each look-ahead scans the rest of the cell.
+      {{u"(?=.*x)(?=.*y).", false, cell(u"a", u"y")}, "none"},
   };
   for (const auto& e : cases) {
     Configured re(e.c.pattern, true, e.c.ignore_case);
@@ -378,17 +382,17 @@ struct ChargeCase {
   std::uint64_t expected_charge;
 };
 
-// Passes of one attempt, in order: static steps + distance moved since the last pass (from the
-// attempt's start) x scan cost + compared length, all x the step weight.
+// Passes of one attempt, in order: (static steps + compared length) x the step weight + the
+// distance moved since the last pass (from the attempt's start) x scan cost x the move weight.
 TEST(RegExpBudget, StepCounterChargesWorkSinceTheLastSite) {
   regexp_internal::BudgetSites sites;
   regexp_internal::StepBudget budget(1000);
   regexp_internal::StepCounter counter(sites, /*scan_cost=*/2, budget);
-  counter.set_step_weight(3);
+  counter.set_weights({/*step=*/3, /*unit_moved=*/5});
   const ChargeCase passes[] = {
-      {8, 15, 0, 3 * (8 + 5 * 2)},  // the attempt started at 10
-      {8, 12, 0, 3 * (8 + 3 * 2)},  // moved back: backtracking
-      {1, 12, 7, 3 * (1 + 0 + 7)},  // a back-reference comparing 7 units
+      {8, 15, 0, 3 * 8 + 5 * 5 * 2},  // the attempt started at 10
+      {8, 12, 0, 3 * 8 + 3 * 5 * 2},  // moved back: backtracking
+      {1, 12, 7, 3 * (1 + 7)},        // a back-reference comparing 7 units
   };
   std::uint64_t remaining = 1000;
   for (const auto& p : passes) {

@@ -458,6 +458,21 @@ TEST(ReplaceMode, FullCells) {
   }
 }
 
+// A context that a match must be followed by somewhere: from every position the look-ahead
+// scans the rest of the cell, a quadratic search that every full cell must still answer.
+TEST(Outcomes, ContextsScanningTheWholeCellAnswer) {
+  const std::u16string subject = std::u16string(32000, u'a') + u"!" + std::u16string(766, u'a');
+  Search before = search(subject, u"a", 9);
+  before.find_before_text = text(u"*!");
+  Search not_before = search(subject, u"a", 9);
+  not_before.find_not_before_text = text(u"*!");
+  Search both = before;
+  both.find_not_before_text = text(u"*#");
+  const std::pair<Search, Variant> cases[] = {
+      {before, number(32000)}, {not_before, number(766)}, {both, number(32000)}};
+  for (auto [call, expected] : cases) EXPECT_EQ(call.run(), expected);
+}
+
 TEST(CountInCell, CountsOrZero) {
   struct Case {
     Variant cell_reference;

@@ -137,7 +137,7 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,
                          bool jit, pcre2_match_data* data, pcre2_match_context* context) const {
-  counter.set_step_weight(StepBudget::step_weight(engine_group_count_, !jit));
+  counter.set_weights(StepBudget::weights(engine_group_count_, !jit));
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   if (jit) return pcre2_jit_match(code_, subject, text.size(), start, 0, data, context);
   return pcre2_match(code_, subject, text.size(), start, PCRE2_NO_JIT, data, context);

@@ -417,6 +417,7 @@ class PcreWriter {
     out_ += node.ahead ? (node.negated ? u"(?!" : u"(?=") : (node.negated ? u"(?<!" : u"(?<=");
     const std::uint64_t outer_peak = peak_;
     peak_ = pending_;
+    const std::size_t sites_before = sites_.size();
     // Nothing backtracks into a finished lookaround, but its body runs again at every position
     // it is tried, so it is no tail.
     write(node.children.front(), Follow{false, CharSet()});
@@ -424,6 +425,7 @@ class PcreWriter {
     // A negative lookaround succeeds when its body fails, wherever that was.
     if (node.negated) pending_ = peak_;
     peak_ = std::max(outer_peak, peak_);
+    if (sites_.size() != sites_before) write_lookaround_exit_site();
   }
 
   // The group's PCRE2 number is known only once the whole pattern is written (the group may
@@ -721,6 +723,12 @@ class PcreWriter {
     BudgetSite site;
     site.back_reference = back_reference;
     site.static_steps = static_steps;
+    add_site(site);
+  }
+
+  void write_lookaround_exit_site() {
+    BudgetSite site;
+    site.after_lookaround = true;
     add_site(site);
   }
 
