@@ -3,6 +3,7 @@
 // the worst.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 
 #include "automation/cls_kestrune.hpp"
@@ -54,6 +55,42 @@ void regexp_runaway(benchmark::State& state, std::u16string pattern, std::u16str
   }
 }
 
+// A pattern not seen before, translated and compiled (a serial number in front of it defeats
+// the cache), then tried on a short text: each must end in bounded time however long or
+// hostile the pattern, with its matches or with a failure.
+void regexp_compile(benchmark::State& state, std::u16string pattern, bool ignore_case) {
+  int serial = 0;
+  for (auto _ : state) {
+    RegExp re;
+    re.IgnoreCase = ignore_case;
+    for (char c : std::to_string(++serial)) re.Pattern += char16_t(c);
+    re.Pattern += pattern;
+    try {
+      benchmark::DoNotOptimize(re.Test(u"a"));
+    } catch (const Failure&) {
+      // too large for the engine: the members answer not_found_return
+    }
+  }
+}
+
+// `count` alternatives "w00000|w00001|...".
+std::u16string numbered_alternatives(int count) {
+  std::u16string alternatives;
+  for (int i = 0; i < count; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%sw%05d", i ? "|" : "", i);
+    for (const char* c = name; *c; ++c) alternatives += char16_t(*c);
+  }
+  return alternatives;
+}
+
+// `count` units, no two adjacent, each optional: every one may be followed by any later one.
+std::u16string optional_units(int count) {
+  std::u16string pattern;
+  for (int i = 0; i < count; ++i) pattern += {char16_t(0x4E00 + 2 * i), u'?'};
+  return pattern;
+}
+
 #define SEARCH_RUNAWAY(name, find, subject, code)                         \
   BENCHMARK_CAPTURE(krSEARCH_runaway, name, Runaway{find, subject, code}) \
       ->Unit(benchmark::kMillisecond)                                     \
@@ -83,6 +120,17 @@ REGEXP_RUNAWAY(email_like,
                u"^([a-zA-Z0-9])(([\\-.]|[_]+)?([a-zA-Z0-9]+))*(@){1}[a-z0-9]+[.]{1}(([a-z]{2,3})|(["
                u"a-z]{2,3}[.]{1}[a-z]{2,3}))$",
                repeat_to_length(u"a", u"@"));
+
+#define REGEXP_COMPILE(name, pattern, ignore_case)              \
+  BENCHMARK_CAPTURE(regexp_compile, name, pattern, ignore_case) \
+      ->Unit(benchmark::kMillisecond)                           \
+      ->Iterations(3)
+
+REGEXP_COMPILE(alternatives_of_a_cell, numbered_alternatives(4681), false);
+REGEXP_COMPILE(alternatives_at_the_size_limit, numbered_alternatives(42129), false);
+REGEXP_COMPILE(optional_units_of_a_cell, optional_units(16383), false);
+REGEXP_COMPILE(non_word_sets_of_a_cell_ignoring_case, repeat_to_length(u"\\W", u""), true);
+REGEXP_COMPILE(copies_of_copies, u"(?:(?:ab){1000}){1000}", false);
 
 }  // namespace
 }  // namespace kestrune::bench

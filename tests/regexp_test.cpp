@@ -15,6 +15,7 @@
 #include "automation/regexp/compiled_pattern.hpp"
 #include "automation/regexp/match_loop.hpp"
 #include "automation/regexp/pattern_cache.hpp"
+#include "automation/regexp/translator.hpp"
 #include "automation/result_limits.hpp"
 #include "regexp_case_file.hpp"
 
@@ -189,6 +190,32 @@ TEST(RegExpFailure, UncompilablePatternsFailInEveryCall) {
     EXPECT_THROW(re.Test(u"a"), Failure) << escape(pattern);
     EXPECT_THROW(re.Execute(u"a"), Failure) << escape(pattern);
     EXPECT_THROW(re.Replace(u"a", u"x"), Failure) << escape(pattern);
+  }
+}
+
+// What PCRE2 would compile is bounded before it is built: the pattern's length, and its
+// translation with the copies PCRE2 makes of repeated groups.
+TEST(RegExpFailure, OversizedPatternsFailBeforeTheyAreBuilt) {
+  // A class of one unit written kMaxPatternLength units long translates to "a".
+  const std::u16string at_limit =
+      u"[" + std::u16string(regexp_internal::kMaxPatternLength - 2, u'a') + u"]";
+  struct SizeCase {
+    std::u16string pattern;
+    bool compiles;
+  };
+  const SizeCase cases[] = {
+      {at_limit, true},
+      {at_limit + u"?", false},
+      {u"(?:(?:ab){1000}){1000}", false},     // a million copies of "ab"
+      {std::u16string(100000, u'.'), false},  // 30 units to write each
+  };
+  for (const auto& c : cases) {
+    Configured re(c.pattern);
+    if (c.compiles) {
+      EXPECT_TRUE(re.Test(u"a")) << escape(c.pattern.substr(0, 24));
+    } else {
+      EXPECT_THROW(re.Test(u"a"), Failure) << escape(c.pattern.substr(0, 24));
+    }
   }
 }
 
