@@ -1,5 +1,6 @@
 #include "automation/regexp/match_loop.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "automation/failure.hpp"
@@ -10,6 +11,12 @@ void MatchList::add(std::size_t start, std::size_t end) {
   if (spans_.size() == kMaxKeptMatches)
     fail(FailureKind::out_of_budget, "too many matches to keep");
   spans_.push_back({start, end});
+}
+
+void GroupSpans::reset(std::size_t count) {
+  count_ = count;
+  if (count > kInPlace) on_heap_.resize(count);
+  std::fill_n(data(), count, kUnset);
 }
 
 void collect_matches(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,

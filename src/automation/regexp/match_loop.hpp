@@ -7,6 +7,7 @@
 //   collect_matches(pattern, u"a1b22", 0, budget, matches);  // "1" and "22" for \d+
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -41,6 +42,25 @@ class MatchList {
     std::size_t end;
   };
   std::vector<Span> spans_;
+};
+
+// Room for the group spans of one match (CompiledPattern::find), in place for a pattern of a
+// few groups, as most are: a call then takes no memory for them.
+class GroupSpans {
+ public:
+  // Room for `count` spans, each kUnset.
+  void reset(std::size_t count);
+  std::span<std::size_t> spans() { return {data(), count_}; }
+  const std::size_t* data() const {
+    return count_ <= kInPlace ? in_place_.data() : on_heap_.data();
+  }
+  std::size_t* data() { return count_ <= kInPlace ? in_place_.data() : on_heap_.data(); }
+
+ private:
+  static constexpr std::size_t kInPlace = 16;
+  std::array<std::size_t, kInPlace> in_place_;
+  std::vector<std::size_t> on_heap_;
+  std::size_t count_ = 0;
 };
 
 // Where the search after a match from `start` to `end` begins.

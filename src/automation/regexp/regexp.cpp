@@ -1,7 +1,6 @@
 #include "automation/regexp.hpp"
 
 #include <algorithm>
-#include <vector>
 
 #include "automation/regexp/compiled_pattern.hpp"
 #include "automation/regexp/pattern_cache.hpp"
@@ -65,12 +64,14 @@ std::u16string RegExp::Replace(std::u16string_view text, std::u16string_view rep
   out.add_match(first);
   if (Global) {
     // Each match is expanded as it is found: only the last one's groups are kept.
-    std::vector<std::size_t> spans(expansion.spans_needed());
-    regexp_internal::for_each_match(
-        pattern, text, regexp_internal::next_search_start(first[0], first[1]), budget, spans, [&] {
-          out.add_match(spans.data());
-          return true;
-        });
+    regexp_internal::GroupSpans& later = remembered_->later_groups();
+    later.reset(expansion.spans_needed());
+    regexp_internal::for_each_match(pattern, text,
+                                    regexp_internal::next_search_start(first[0], first[1]), budget,
+                                    later.spans(), [&] {
+                                      out.add_match(later.data());
+                                      return true;
+                                    });
   }
   return out.finish();
 }

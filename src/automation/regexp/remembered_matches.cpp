@@ -49,9 +49,9 @@ void RememberedMatches::search_afresh(const std::shared_ptr<const CompiledPatter
   remembered_ = false;
   matches_.clear();
   matches_.reserve(kExpectedMatches);
-  first_groups_.assign(2 * (std::size_t(pattern->group_count()) + 1), kUnset);
-  if (pattern->find(text, 0, budget, first_groups_)) {
-    matches_.add(first_groups_[0], first_groups_[1]);
+  first_groups_.reset(2 * (std::size_t(pattern->group_count()) + 1));
+  if (pattern->find(text, 0, budget, first_groups_.spans())) {
+    matches_.add(first_groups_.data()[0], first_groups_.data()[1]);
   }
   text_.assign(text);
   // A column of searches uses one pattern: keeping it spares two atomic count updates.

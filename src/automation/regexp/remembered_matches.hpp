@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "automation/regexp/compiled_pattern.hpp"
 #include "automation/regexp/match_loop.hpp"
@@ -15,6 +14,9 @@ namespace kestrune::regexp_internal {
 
 class RememberedMatches {
  public:
+  // Provided, so that making one does not clear the room of its group spans first.
+  RememberedMatches() {}
+
   // The first match of `pattern` in `text` (or none), searching only when not remembered.
   const MatchList& first(const std::shared_ptr<const CompiledPattern>& pattern,
                          std::u16string_view text, StepBudget& budget);
@@ -27,6 +29,8 @@ class RememberedMatches {
   // The spans of every group of the first match found by the last call (CompiledPattern::find),
   // which found one.
   const std::size_t* first_groups() const { return first_groups_.data(); }
+  // Room for the group spans of the matches that follow the first, for Replace.
+  GroupSpans& later_groups() { return later_groups_; }
 
  private:
   bool holds(const std::shared_ptr<const CompiledPattern>& pattern, std::u16string_view text) const;
@@ -38,7 +42,8 @@ class RememberedMatches {
   bool remembered_ = false;                         // the fields below hold a search
   std::shared_ptr<const CompiledPattern> pattern_;  // of the last search
   std::u16string text_;
-  std::vector<std::size_t> first_groups_;
+  GroupSpans first_groups_;
+  GroupSpans later_groups_;
   MatchList matches_;
   bool complete_ = false;  // matches_ holds every match, not just the first
 };
