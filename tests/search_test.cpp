@@ -333,6 +333,26 @@ TEST(Outcomes, GridsLargerThanTheCapTakeTheErrorPath) {
   EXPECT_TRUE(search(at_cap, u"x", 13).run().is_array());
 }
 
+// Windows widened by a length offset repeat most of the text for every match: a list longer
+// than the result limit in all takes the error path before it is built.
+TEST(Outcomes, ListsLongerThanTheResultLimitTakeTheErrorPath) {
+  const std::u16string subject = std::u16string(2048, u'a') + std::u16string(30719, u'x');
+  struct Case {
+    double length_offset;
+    bool answers;
+  };
+  const Case cases[] = {{4000, true}, {30000, false}};
+  for (const auto& c : cases) {
+    Search s = search(subject, u"a", 13);
+    s.return_length_offset = number(c.length_offset);
+    const Variant answer = s.run();
+    EXPECT_EQ(answer.is_array(), c.answers) << c.length_offset;
+    if (!c.answers) {
+      EXPECT_EQ(answer, kValueError);
+    }
+  }
+}
+
 TEST(Outcomes, ListsKeptInMemoryHaveNoCap) {
   // The engine's own members may ask for the list itself instead of the grid.
   Variant subject = text(std::u16string(4000, u'x')), find = text(u"x"), code = number(18);
