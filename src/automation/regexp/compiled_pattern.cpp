@@ -83,8 +83,10 @@ int at_site(pcre2_callout_block* block, void* data) {
 }  // namespace
 
 CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
-    : source_(source), ignore_case_(ignore_case) {
+    : ignore_case_(ignore_case) {
+  // Translated first: a pattern refused for its length is not copied.
   Translation t = translate_pattern(source, ignore_case);
+  source_ = source;
   group_count_ = t.group_count;
   group_names_ = std::move(t.group_names);
   engine_group_count_ = t.engine_group_count;
