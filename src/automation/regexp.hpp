@@ -31,6 +31,8 @@
 //     the Ohm sign with omega.
 //   - Look-behinds must have a fixed length in each alternative.
 //   - Patterns that PCRE2 compiles to more than 64 Ki units (huge repeated groups) fail.
+//   - Patterns longer than 294,912 units fail, and so do those whose translation for PCRE2,
+//     counting the copies it makes of repeated groups, would pass 2 Mi units.
 #pragma once
 
 #include <cstddef>
