@@ -272,27 +272,36 @@ TEST(krREGEX, WorksOnFullCells) {
                  .replace_text = std::move(replace_text),
                  .return_type = std::move(return_type)};
   };
-  EXPECT_EQ(on_full_cell(u"a", number(4)).run(), number(32767));
-  EXPECT_EQ(on_full_cell(u"$", number(1)).run(), number(32768));
-  EXPECT_EQ(on_full_cell(u"a+", number(2)).run(), number(32767));
-  EXPECT_EQ(on_full_cell(u"a", number(-1), text(u"bb")).run(), text(std::u16string(65534, u'b')));
-
-  const Variant positions = on_full_cell(u"a", number(5)).run();
-  ASSERT_TRUE(positions.is_array());
-  const Array& array = positions.array_value();
-  ASSERT_EQ(array.dimensions(), 1u);
-  EXPECT_EQ(array.bounds()[0].lower, 1);
-  ASSERT_EQ(array.bounds()[0].count, 32767u);
-  EXPECT_EQ(array.at(1), number(1));
-  EXPECT_EQ(array.at(32767), number(32767));
+  std::vector<Variant> positions;
+  for (int i = 1; i <= 32767; ++i) positions.push_back(number(i));
+  std::u16string nested = u"a";
+  for (int i = 0; i < 64; ++i) nested = u"(" + nested + u")";
+  expect_answers({
+      {"count", on_full_cell(u"a", number(4)), number(32767)},
+      {"empty match at the end", on_full_cell(u"$", number(1)), number(32768)},
+      {"length", on_full_cell(u"a+", number(2)), number(32767)},
+      {"replacing", on_full_cell(u"a", number(-1), text(u"bb")), text(std::u16string(65534, u'b'))},
+      {"positions", on_full_cell(u"a", number(5)), array_of(positions)},
+      {"64 groups: count", on_full_cell(nested, number(4)), number(32767)},
+      {"64 groups: positions", on_full_cell(nested, number(5)), array_of(positions)},
+      {"64 groups: replacing", on_full_cell(nested, number(-1), text(u"$64")), text(full_cell)},
+      // From every position the look-ahead scans the rest of the cell: quadratic, yet answered.
+      {"followed somewhere by !",
+       {.string_to_search = text(full_cell.substr(1) + u"!"),
+        .regex = text(u"a(?=[^!]*!)"),
+        .return_type = number(4)},
+       number(32766)},
+  });
 }
 
-TEST(krREGEX, RunawayPatternsAnswerNotFoundReturn) {
+TEST(krREGEX, CallsThatCannotFinishAnswerNotFoundReturn) {
   const std::u16string many_a(32000, u'a');
-  const auto runaway = [&](std::u16string pattern, Variant replace_text, Variant not_found_return) {
+  const auto runaway = [&](std::u16string pattern, Variant replace_text, Variant not_found_return,
+                           Variant return_type = missing()) {
     return Regex{.string_to_search = text(many_a),
                  .regex = text(std::move(pattern)),
                  .replace_text = std::move(replace_text),
+                 .return_type = std::move(return_type),
                  .not_found_return = std::move(not_found_return)};
   };
   expect_answers({
@@ -300,6 +309,7 @@ TEST(krREGEX, RunawayPatternsAnswerNotFoundReturn) {
       {"alternation, 0", runaway(u"(a|aa)*b", missing(), number(0)), number(0)},
       {"nested star", runaway(u"(a*)*[^a]", missing(), missing()), kValueError},
       {"replacing", runaway(u"(a|aa)*b", text(u"x"), kNA), kNA},
+      {"result too long", runaway(u"a", text(u"$`"), missing(), number(-1)), kValueError},
   });
 }
 

@@ -139,24 +139,31 @@ inline std::string encode_matches(const Case& c, const MatchCollection& executed
   using namespace regexp_internal;
   const CompiledPattern pattern(c.pattern, c.ignore_case);
   StepBudget budget;
-  MatchList list(pattern.group_count());
-  collect_matches(pattern, c.subject, 0, c.global ? SIZE_MAX : 1, budget, list);
-  if (list.size() != executed.Count()) return "execute-count-differs";
-  if (list.empty()) return "none";
+  std::vector<std::size_t> spans(2 * (std::size_t(pattern.group_count()) + 1));
   std::string out;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const Match& m = executed.Item(i);
-    if (m.FirstIndex != list.start(i) || m.FirstIndex + m.Length != list.end(i) ||
-        m.Value != std::u16string_view(c.subject).substr(m.FirstIndex, m.Length)) {
-      return "execute-differs";
+  std::size_t found = 0;
+  std::string difference;
+  for_each_match(pattern, c.subject, 0, budget, spans, [&] {
+    if (found == executed.Count()) {
+      difference = "execute-count-differs";
+      return false;
     }
-    if (i) out += ';';
+    const Match& m = executed.Item(found);
+    if (m.FirstIndex != spans[0] || m.FirstIndex + m.Length != spans[1] ||
+        m.Value != std::u16string_view(c.subject).substr(m.FirstIndex, m.Length)) {
+      difference = "execute-differs";
+      return false;
+    }
+    if (found++) out += ';';
     for (std::uint32_t g = 0; g <= pattern.group_count(); ++g) {
       if (g) out += ',';
-      out += encode_span(list.spans(i)[2 * g], list.spans(i)[2 * g + 1]);
+      out += encode_span(spans[2 * g], spans[2 * g + 1]);
     }
-  }
-  return out;
+    return c.global;
+  });
+  if (!difference.empty()) return difference;
+  if (found != executed.Count()) return "execute-count-differs";
+  return found == 0 ? "none" : out;
 }
 
 // This engine's outcome, through the calls the worksheet functions make: Test, Execute, Replace.

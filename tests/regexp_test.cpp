@@ -9,11 +9,14 @@
 #include <vector>
 
 #include "base/failure.hpp"
+#include "base/result_limits.hpp"
 #include "regexp/budget.hpp"
 #include "regexp/case_folding.hpp"
 #include "regexp/compiled_pattern.hpp"
+#include "regexp/match_loop.hpp"
 #include "regexp/pattern_cache.hpp"
 #include "regexp/regexp.hpp"
+#include "regexp/translator.hpp"
 #include "regexp_case_file.hpp"
 
 namespace kestrune {
@@ -190,6 +193,32 @@ TEST(RegExpFailure, UncompilablePatternsFailInEveryCall) {
   }
 }
 
+// What PCRE2 would compile is bounded before it is built: the pattern's length, and its
+// translation with the copies PCRE2 makes of repeated groups.
+TEST(RegExpFailure, OversizedPatternsFailBeforeTheyAreBuilt) {
+  // A class of one unit written kMaxPatternLength units long translates to "a".
+  const std::u16string at_limit =
+      u"[" + std::u16string(regexp_internal::kMaxPatternLength - 2, u'a') + u"]";
+  struct SizeCase {
+    std::u16string pattern;
+    bool compiles;
+  };
+  const SizeCase cases[] = {
+      {at_limit, true},
+      {at_limit + u"?", false},
+      {u"(?:(?:ab){1000}){1000}", false},     // a million copies of "ab"
+      {std::u16string(100000, u'.'), false},  // 30 units to write each
+  };
+  for (const auto& c : cases) {
+    Configured re(c.pattern);
+    if (c.compiles) {
+      EXPECT_TRUE(re.Test(u"a")) << escape(c.pattern.substr(0, 24));
+    } else {
+      EXPECT_THROW(re.Test(u"a"), Failure) << escape(c.pattern.substr(0, 24));
+    }
+  }
+}
+
 TEST(RegExpFailure, NestingIsLimited) {
   std::u16string deep;
   for (int i = 0; i < 200; ++i) deep = u"(?:" + deep + u"a)";
@@ -256,7 +285,9 @@ TEST(RegExpBudget, RunawayPatternsFailOnLongestCells) {
       {u"^(a+)+$", false, cell(u"a", u"!")},
       {u"(.*)\\1x", false, cell(u"a", u"\nx")},
       {u"(?:(a)|b|\\1)*c", true, cell(u"ab", u"\nc")},  // on the interpreter
-      {u"(?=.*x)(?=.*y).", false, cell(u"a", u"y")},
+      // Every look-ahead scans the rest of the cell; the way back from each costs nothing, but
+      // every scan is paid.
+      {u"a(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)#", false, cell(u"a", u"!#")},
       {u"(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)"
        u"(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)b",
        false, cell(u"a", u"\nb")},
@@ -283,14 +314,51 @@ TEST(RegExpBudget, ManySitesShareOneCalloutNumber) {
   EXPECT_THROW(Configured(exponential).Test(std::u16string(300, u'a')), Failure);
 }
 
-// Keeping the group spans of every match is bounded too.
-TEST(RegExpBudget, KeptMatchesAreBounded) {
-  std::u16string groups;
-  for (int i = 0; i < 100; ++i) groups += u"(x)?";
-  Configured re(groups, true);
-  EXPECT_TRUE(re.Test(cell(u"a")));
-  EXPECT_THROW(re.Execute(cell(u"a")), Failure);
-  EXPECT_EQ(Configured(groups.substr(0, 40), true).Execute(cell(u"a")).Count(), kLongestCell + 1);
+// Only where matches start and end is kept, whatever the number of groups; beyond
+// kMaxKeptMatches the matches are counted but not kept.
+TEST(RegExpBudget, KeptMatchesAreWholeMatchesOnly) {
+  std::u16string nested = u"a";
+  for (int i = 0; i < 64; ++i) nested = u"(" + nested + u")";
+  EXPECT_EQ(Configured(nested, true).Execute(cell(u"a")).Count(), kLongestCell);
+  const std::u16string beyond(regexp_internal::kMaxKeptMatches + 1, u'a');
+  Configured every(u"a", true);
+  EXPECT_EQ(every.CountMatches(beyond), beyond.size());
+  try {
+    every.Execute(beyond);
+    ADD_FAILURE() << "kept more than kMaxKeptMatches";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.kind(), FailureKind::out_of_budget);
+  }
+}
+
+// A replacement's result is refused before it is built past kMaxResultLength units, wherever the
+// excess comes from: the expansions, or the text after the last match.
+TEST(RegExpBudget, ReplacementResultsAreCapped) {
+  struct ResultCase {
+    std::u16string text;
+    const char16_t* pattern;
+    std::u16string replacement;
+    bool fits;
+  };
+  const std::u16string tail_at_cap = u"a" + std::u16string(kMaxResultLength, u'b');
+  const ResultCase cases[] = {
+      {std::u16string(4096, u'a'), u"a", std::u16string(4096, u'b'), true},
+      {std::u16string(4096, u'a'), u"a", std::u16string(4097, u'b'), false},
+      {cell(u"a"), u"a", u"$`", false},
+      {cell(u"a"), u"a", u"$'", false},
+      {tail_at_cap, u"a", u"", true},
+      {tail_at_cap, u"a", u"x", false},
+  };
+  for (const auto& c : cases) {
+    Configured re(c.pattern, true);
+    try {
+      EXPECT_EQ(re.Replace(c.text, c.replacement).size(), kMaxResultLength) << escape(c.pattern);
+      EXPECT_TRUE(c.fits) << escape(c.replacement.substr(0, 8));
+    } catch (const Failure& failure) {
+      EXPECT_FALSE(c.fits) << escape(c.replacement.substr(0, 8));
+      EXPECT_EQ(failure.kind(), FailureKind::out_of_budget);
+    }
+  }
 }
 
 TEST(RegExpBudget, LongLegitimateMatchesSucceed) {
@@ -311,6 +379,8 @@ TEST(RegExpBudget, LongLegitimateMatchesSucceed) {
       {{u"(.)\\1*", false, cell(u"a")}, "0+32767"},
       {{u"(a)\\1*", true, cell(u"aA")}, "0+32767"},
       {{u"(?:(?!x).)*", false, cell(u"a")}, "0+32767 32767+0"},
+      // Quadratic: from every position, each look-ahead scans the rest of the cell.
+      {{u"(?=.*x)(?=.*y).", false, cell(u"a", u"y")}, "none"},
   };
   for (const auto& e : cases) {
     Configured re(e.c.pattern, true, e.c.ignore_case);
@@ -339,17 +409,17 @@ struct ChargeCase {
   std::uint64_t expected_charge;
 };
 
-// Passes of one attempt, in order: static steps + distance moved since the last pass (from the
-// attempt's start) x scan cost + compared length, all x the step weight.
+// Passes of one attempt, in order: (static steps + compared length) x the step weight + the
+// distance moved since the last pass (from the attempt's start) x scan cost x the move weight.
 TEST(RegExpBudget, StepCounterChargesWorkSinceTheLastSite) {
   regexp_internal::BudgetSites sites;
   regexp_internal::StepBudget budget(1000);
   regexp_internal::StepCounter counter(sites, /*scan_cost=*/2, budget);
-  counter.set_step_weight(3);
+  counter.set_weights({/*step=*/3, /*unit_moved=*/5});
   const ChargeCase passes[] = {
-      {8, 15, 0, 3 * (8 + 5 * 2)},  // the attempt started at 10
-      {8, 12, 0, 3 * (8 + 3 * 2)},  // moved back: backtracking
-      {1, 12, 7, 3 * (1 + 0 + 7)},  // a back-reference comparing 7 units
+      {8, 15, 0, 3 * 8 + 5 * 5 * 2},  // the attempt started at 10
+      {8, 12, 0, 3 * 8 + 3 * 5 * 2},  // moved back: backtracking
+      {1, 12, 7, 3 * (1 + 7)},        // a back-reference comparing 7 units
   };
   std::uint64_t remaining = 1000;
   for (const auto& p : passes) {

@@ -333,6 +333,26 @@ TEST(Outcomes, GridsLargerThanTheCapTakeTheErrorPath) {
   EXPECT_TRUE(search(at_cap, u"x", 13).run().is_array());
 }
 
+// Windows widened by a length offset repeat most of the text for every match: a list longer
+// than the result limit in all takes the error path before it is built.
+TEST(Outcomes, ListsLongerThanTheResultLimitTakeTheErrorPath) {
+  const std::u16string subject = std::u16string(2048, u'a') + std::u16string(30719, u'x');
+  struct Case {
+    double length_offset;
+    bool answers;
+  };
+  const Case cases[] = {{4000, true}, {30000, false}};
+  for (const auto& c : cases) {
+    Search s = search(subject, u"a", 13);
+    s.return_length_offset = number(c.length_offset);
+    const Variant answer = s.run();
+    EXPECT_EQ(answer.is_array(), c.answers) << c.length_offset;
+    if (!c.answers) {
+      EXPECT_EQ(answer, kValueError);
+    }
+  }
+}
+
 TEST(Outcomes, ListsKeptInMemoryHaveNoCap) {
   // The engine's own members may ask for the list itself instead of the grid.
   Variant subject = text(std::u16string(4000, u'x')), find = text(u"x"), code = number(18);
@@ -425,10 +445,58 @@ TEST(ReplaceMode, Outcomes) {
   EXPECT_EQ(number_replacement.run(), text(u"a7b"));
 }
 
+// The find text of 64 groups nested around "a".
+std::u16string nested_groups() {
+  std::u16string pattern = u"a";
+  for (int i = 0; i < 64; ++i) pattern = u"(" + pattern + u")";
+  return pattern;
+}
+
+// (ab)...(ab) then "\nc": (a|b)*c tries every start and every way back from each, far beyond
+// what a call may spend.
+std::u16string pairs_then_c() {
+  std::u16string subject;
+  while (subject.size() + 4 <= 32767) subject += u"ab";
+  return subject + u"\nc";
+}
+
+TEST(ReplaceMode, FullCells) {
+  struct Case {
+    std::u16string find;
+    const char16_t* replacement;
+    Variant expected;
+  };
+  const Case cases[] = {
+      {nested_groups(), u"", text(u"")},
+      // 32,767 copies of what follows each match: far more than a result may hold.
+      {u"a", u"$'", kValueError},
+  };
+  for (const auto& c : cases) {
+    Replace r{text(std::u16string(32767, u'a')), text(c.find), text(c.replacement)};
+    r.replace_all = Variant::boolean(true);
+    EXPECT_EQ(r.run(), c.expected) << to_utf8(c.replacement);
+  }
+}
+
+// A context that a match must be followed by somewhere: from every position the look-ahead
+// scans the rest of the cell, a quadratic search that every full cell must still answer.
+TEST(Outcomes, ContextsScanningTheWholeCellAnswer) {
+  const std::u16string subject = std::u16string(32000, u'a') + u"!" + std::u16string(766, u'a');
+  Search before = search(subject, u"a", 9);
+  before.find_before_text = text(u"*!");
+  Search not_before = search(subject, u"a", 9);
+  not_before.find_not_before_text = text(u"*!");
+  Search both = before;
+  both.find_not_before_text = text(u"*#");
+  const std::pair<Search, Variant> cases[] = {
+      {before, number(32000)}, {not_before, number(766)}, {both, number(32000)}};
+  for (auto [call, expected] : cases) EXPECT_EQ(call.run(), expected);
+}
+
 TEST(CountInCell, CountsOrZero) {
   struct Case {
     Variant cell_reference;
-    const char16_t* find;
+    std::u16string find;
     Variant case_sensitive;
     Variant expected;
   };
@@ -443,6 +511,11 @@ TEST(CountInCell, CountsOrZero) {
       {number(1001), u"0", missing(), number(2)},
       {Variant::error(worksheet_error::kNA), u"a", missing(), number(0)},
       {cell(test::row({u"a", u"b"})), u"a", missing(), number(0)},
+      // Counted without keeping the matches, however many groups or matches there are.
+      {text(std::u16string(32767, u'a')), nested_groups(), missing(), number(32767)},
+      {text(std::u16string(2097153, u'a')), u"a", missing(), number(2097153)},
+      // A search that cannot finish is no count.
+      {text(pairs_then_c()), u"(a|b){0,}c", missing(), kValueError},
   };
   for (const auto& c : cases) {
     clsKestrune object;
@@ -450,7 +523,7 @@ TEST(CountInCell, CountsOrZero) {
     Variant find = text(c.find);
     Variant case_sensitive = c.case_sensitive;
     EXPECT_EQ(object.krCOUNTINCELL(cell_reference, find, case_sensitive), c.expected)
-        << to_utf8(c.find);
+        << to_utf8(c.find.substr(0, 16));
   }
 }
 

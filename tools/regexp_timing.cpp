@@ -68,17 +68,19 @@ void run_long_case(const LongCase& c, double& worst) {
   std::string steps;
   try {
     const regexp_internal::CompiledPattern pattern(re.Pattern, c.ignore_case);
-    regexp_internal::MatchList list(pattern.group_count());
+    regexp_internal::MatchList list;
     regexp_internal::StepBudget budget;
     const std::clock_t search_start = std::clock();
     bool exhausted = false;
     try {
-      regexp_internal::collect_matches(pattern, c.text, 0, SIZE_MAX, budget, list);
+      regexp_internal::collect_matches(pattern, c.text, 0, budget, list);
     } catch (const Failure&) {
       exhausted = true;
     }
     const double t = seconds_since(search_start);
-    const std::uint64_t used = regexp_internal::kStepsPerCall - budget.remaining();
+    const std::uint64_t used =
+        (regexp_internal::kStepsPerCall * regexp_internal::kHalfStepsPerStep - budget.remaining()) /
+        regexp_internal::kHalfStepsPerStep;
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%s%llu steps, %.1f ns/step%s", exhausted ? ">" : "",
                   static_cast<unsigned long long>(used), used ? t * 1e9 / double(used) : 0.0,
@@ -155,6 +157,11 @@ void runaway_table() {
       {"(?:a|a)*(?:\\b|\\B)(?:\\b|\\B)b(x)?\\1", true, cell("a", "\nb")},
       {"(a|b)*c(x)?\\2", true, cell("ab", "\nc")},
       {"(?:(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a)(a|a))*b\\1", true, cell("a", "\nb")},
+      // Look-aheads that scan the rest of the text in every pass: the work is mostly units run
+      // over, a cubic amount of them.
+      {"(?:a(?=.*?!))*b", false, cell("a", "!b")},
+      {"(?:\\w(?=\\w*!))*b", false, cell("a", "!b")},
+      {"a(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)(?=.*?!)", false, cell("a", "!")},
   };
   const std::vector<LongCase> legit = {
       {"a.*?b", false, u"a" + std::u16string(30000, u'x') + u"b"},
@@ -171,6 +178,13 @@ void runaway_table() {
       {"[\\s\\S]*?end", false, cell("x", "end")},
       {"(.)\\1*", false, cell("a")},
       {"(?:(?!x).)*", false, cell("a")},
+      // Quadratic: from every position, a look-ahead scans the rest of the cell (krSEARCH with
+      // the context "*!", or "*!" and "*#"), which Node takes a quarter to three quarters of a
+      // second for.
+      {"a(?=[^!]*!)", false, cell("a", "!")},
+      {"a(?=.*?!)", false, cell("a", "!")},
+      {"a(?!.*?!)", false, cell("a", "!")},
+      {"a(?=.*?!)(?!.*?#)", false, cell("a", "!")},
   };
   double worst_runaway = 0, worst_legit = 0;
   std::printf("Runaway patterns on 32,767 units (steps per call: %llu)\n",

@@ -7,6 +7,8 @@ const char* words_of(FailureKind kind) {
   switch (kind) {
     case FailureKind::overflow:
       return "overflow";
+    case FailureKind::out_of_budget:
+      return "out of memory";
     case FailureKind::subscript:
       return "subscript out of range";
     case FailureKind::type_mismatch:

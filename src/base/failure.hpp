@@ -20,6 +20,9 @@ namespace kestrune {
 enum class FailureKind : std::uint16_t {
   invalid_call = 5,  // "invalid procedure call": also what a failure of no other kind reports
   overflow = 6,
+  // "out of memory": the work would exceed its budget of steps or the size of its results. A
+  // search that fails so could not finish, which is never read as "no match".
+  out_of_budget = 7,
   subscript = 9,
   type_mismatch = 13,
   object_not_set = 91,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/failure.hpp"
+#include "base/result_limits.hpp"
 #include "filters/filter_arguments.hpp"
 #include "filters/number_filter.hpp"
 #include "variant/locale.hpp"
@@ -37,9 +38,7 @@ const std::u16string* item_at(std::u16string_view text, std::size_t position,
 }
 
 void append_extracted(std::u16string& output, std::u16string_view item) {
-  if (output.size() + item.size() > kMaxFilterResultLength) {
-    fail("the extracted text would be too long");
-  }
+  require_result_length(output.size() + item.size());
   output.append(item);
 }
 

@@ -10,7 +10,6 @@
 // have no fallback: a Failure of ReadFilterArguments or DecimalSeparator reaches the caller.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #include "variant/variant.hpp"
@@ -32,9 +31,5 @@ std::u16string ExtractChars(Array& arguments, NumericSwitch numeric);
 // as a list of that one value. No fallback: a failure goes back to the caller.
 std::u16string exclude_from_list(const Variant& list, NumericSwitch numeric);
 std::u16string extract_from_list(const Variant& list, NumericSwitch numeric);
-
-// The longest text the filters build. Extracting overlapping long items can repeat the text
-// many times over; past this the call fails rather than exhaust memory.
-inline constexpr std::size_t kMaxFilterResultLength = std::size_t{1} << 24;
 
 }  // namespace kestrune

@@ -83,15 +83,14 @@ Variant each_match(const MatchCollection& matches, Variant (*field)(const Match&
   return Variant::array(std::move(table));
 }
 
-// The report on at least one match; any return type that is not 2 to 7 reports as 1.
+// The report on at least one match, but for the count; any return type that is not 2 to 7
+// reports as 1.
 Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
   switch (code.value_or(kFirstPosition)) {
     case kFirstLength:
       return length_of(matches.Item(0));
     case kFirstValue:
       return value_of(matches.Item(0));
-    case kMatchCount:
-      return Variant::number(double(matches.Count()));
     case kAllPositions:
       return each_match(matches, position_of);
     case kAllLengths:
@@ -125,6 +124,11 @@ Variant apply_regex(Variant& string_to_search, Variant& regex, Variant& case_sen
       const std::u16string replacement = to_text(replace_text);
       if (!matcher.Test(text)) return not_found_return;
       return Variant::text(matcher.Replace(text, replacement));
+    }
+    if (code == kMatchCount) {
+      // Counted without keeping the matches.
+      const std::size_t count = matcher.CountMatches(text);
+      return count == 0 ? not_found_return : Variant::number(double(count));
     }
     // Execute finds nothing exactly when Test would; one pass instead of two.
     const MatchCollection matches = matcher.Execute(text);

@@ -24,9 +24,9 @@ void BudgetSites::renumber_back_references(const std::vector<std::uint32_t>& num
   }
 }
 
-bool StepBudget::spend(std::uint64_t steps) {
-  if (steps > remaining_) return false;
-  remaining_ -= steps;
+bool StepBudget::spend(std::uint64_t half_steps) {
+  if (half_steps > remaining_) return false;
+  remaining_ -= half_steps;
   return true;
 }
 
@@ -36,11 +36,12 @@ bool StepCounter::pass(const BudgetSite& site, std::size_t start, std::size_t po
     attempt_start_ = start;
     last_position_ = start;
   }
+  if (site.after_lookaround) last_position_ = position;
   const std::size_t moved =
       position > last_position_ ? position - last_position_ : last_position_ - position;
   last_position_ = position;
-  return budget_.spend(weight_ * (std::uint64_t(site.static_steps) +
-                                  std::uint64_t(moved) * scan_cost_ + compared_length));
+  return budget_.spend(weights_.step * (std::uint64_t(site.static_steps) + compared_length) +
+                       weights_.unit_moved * std::uint64_t(moved) * scan_cost_);
 }
 
 }  // namespace kestrune::regexp_internal

@@ -7,13 +7,16 @@
 // back-reference, and wherever the work since the last site would exceed kStretchSteps. Each
 // pass through a site charges the budget with
 //   - its static steps (an upper bound of the work up to the next site),
+//   - for a back-reference, the length of the text it compares, a step per unit,
 //   - the distance the match moved since the last site, times the pattern's scan cost (the
-//     units that a greedy repeat swallowed, for instance),
-//   - for a back-reference, the length of the text it compares,
-// all multiplied by the search's step weight: each step costs more when there are many capture
-// groups (the engine saves them at every backtracking point), and more again on the
-// interpreter. So the charges grow at least as fast as the engine's work, and a call whose
-// charges pass kStepsPerCall ends with a Failure.
+//     units that a greedy repeat swallowed, for instance).
+// Steps cost more when there are many capture groups (the JIT copies them into every callout,
+// the interpreter saves them at every backtracking point), and more again on the interpreter.
+// A unit that the JIT runs over costs half a step whatever the groups: it reads two to three
+// of them in the time of a step (tools/regexp_timing), and a legitimate quadratic search, a
+// look-ahead that scans the rest of a full cell from every position, is mostly such units. So
+// the charges grow at least as fast as the engine's work, and a call whose charges pass
+// kStepsPerCall ends with a Failure.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +27,13 @@ namespace kestrune::regexp_internal {
 
 // The most static work the translator lets the engine do between two sites.
 constexpr std::uint32_t kStretchSteps = 8;
-// The steps one call may spend (see tools/regexp_timing: the slowest runaway found takes well
-// under a second for this many steps, the largest legitimate 32,767-unit matches use under 1%).
-constexpr std::uint64_t kStepsPerCall = 300'000'000;
+// The steps one call may spend: about a second's work at most. tools/regexp_timing: the slowest
+// legitimate search of a full cell found (a look-ahead and a negative look-ahead, each scanning
+// the rest of the cell from every position, as krSEARCH's two contexts "*!" and "*#" do) needs
+// 538 million; the slowest runaway spends all 600 million in 0.6 to 0.9 s.
+constexpr std::uint64_t kStepsPerCall = 600'000'000;
+// The budget counts half steps: a unit the JIT runs over costs one.
+constexpr std::uint32_t kHalfStepsPerStep = 2;
 // Every this many capture groups add the cost of a step to each step.
 constexpr std::uint32_t kGroupsPerExtraStep = 8;
 // A step of PCRE2's interpreter costs about this many steps of its JIT.
@@ -42,6 +49,10 @@ struct BudgetSite {
   // marks where the repeat started, when its first pass may match nothing (minimum 1).
   std::uint32_t pass_start_group = 0;
   std::uint32_t loop_start_group = 0;
+  // Just after a lookaround whose body has sites: the engine came back to where the lookaround
+  // started, which costs nothing, so the distance moved is measured afresh from here. (Measured
+  // from the body's last site instead, a second look-ahead scanning as far would go unpaid.)
+  bool after_lookaround = false;
 };
 
 // The sites of one translated pattern. Sites 1 to 254 are called by number; the rest share
@@ -63,17 +74,27 @@ class BudgetSites {
   std::vector<BudgetSite> sites_;  // in the order of their positions
 };
 
-// What one call may still spend.
+// What a search pays, in half steps, for each step and for each unit it moves over.
+struct StepWeights {
+  std::uint32_t step = kHalfStepsPerStep;
+  std::uint32_t unit_moved = 1;
+};
+
+// What one call may still spend, in half steps.
 class StepBudget {
  public:
-  // The step weight of a search on a pattern with `group_count` capture groups.
-  static std::uint32_t step_weight(std::uint32_t group_count, bool on_interpreter) {
-    return (1 + group_count / kGroupsPerExtraStep) * (on_interpreter ? kInterpreterStepWeight : 1);
+  // The weights of a search on a pattern with `group_count` capture groups.
+  static StepWeights weights(std::uint32_t group_count, bool on_interpreter) {
+    const std::uint32_t step = kHalfStepsPerStep * (1 + group_count / kGroupsPerExtraStep) *
+                               (on_interpreter ? kInterpreterStepWeight : 1);
+    // The interpreter moves by backtracking frames, which save the groups: a step a unit.
+    return {step, on_interpreter ? step : 1};
   }
 
-  explicit StepBudget(std::uint64_t steps = kStepsPerCall) : remaining_(steps) {}
-  // False, and nothing spent, when fewer than `steps` remain.
-  bool spend(std::uint64_t steps);
+  explicit StepBudget(std::uint64_t half_steps = kStepsPerCall * kHalfStepsPerStep)
+      : remaining_(half_steps) {}
+  // False, and nothing spent, when fewer than `half_steps` remain.
+  bool spend(std::uint64_t half_steps);
   std::uint64_t remaining() const { return remaining_; }
 
  private:
@@ -87,8 +108,8 @@ class StepCounter {
       : sites_(sites), scan_cost_(scan_cost), budget_(budget) {}
 
   const BudgetSites& sites() const { return sites_; }
-  // What every step of the coming search costs (1 for the JIT with few groups).
-  void set_step_weight(std::uint32_t weight) { weight_ = weight; }
+  // What the steps and moves of the coming search cost.
+  void set_weights(const StepWeights& weights) { weights_ = weights; }
 
   // One pass through `site` by the attempt that started at `start`, now at `position`;
   // `compared_length` is what a back-reference site is about to compare. False once the budget
@@ -99,7 +120,7 @@ class StepCounter {
  private:
   const BudgetSites& sites_;
   std::uint32_t scan_cost_;
-  std::uint32_t weight_ = 1;
+  StepWeights weights_;
   StepBudget& budget_;
   std::size_t attempt_start_ = SIZE_MAX;
   std::size_t last_position_ = 0;

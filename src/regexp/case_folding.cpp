@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "base/case_mapping.hpp"
@@ -10,6 +11,7 @@ namespace kestrune::regexp_internal {
 namespace {
 
 constexpr char16_t kFirstNonAscii = 0x80;
+constexpr std::uint32_t kUnitCount = 0x10000;
 
 // The units that share their canonical form with at least one other unit, grouped by that form.
 // Built once from the upper-case mapping, so the two can never disagree.
@@ -39,16 +41,15 @@ class CaseClasses {
               [](const Member& a, const Member& b) { return a.unit < b.unit; });
   }
 
-  // Adds to `out` the units missing from `set` that share a canonical form with a unit of
-  // `range` (one of the ranges of `set`).
-  void add_missing_partners(const CharSet& set, const UnitRange& range,
-                            std::vector<UnitRange>& out) const {
+  // Calls `visit(unit, partners)` for each unit of `range` that shares its canonical form with
+  // others; `partners` is that whole class, the unit included.
+  template <class Visit>
+  void for_each_cased(const UnitRange& range, Visit&& visit) const {
     auto member = std::lower_bound(by_unit_.begin(), by_unit_.end(), range.first,
                                    [](const Member& m, char16_t u) { return m.unit < u; });
     for (; member != by_unit_.end() && member->unit <= range.last; ++member) {
-      for (std::size_t i = member->class_begin; i < member->class_end; ++i) {
-        if (!set.contains(classes_[i])) out.push_back({classes_[i], classes_[i]});
-      }
+      visit(member->unit, std::span<const char16_t>(classes_.data() + member->class_begin,
+                                                    member->class_end - member->class_begin));
     }
   }
 
@@ -77,9 +78,22 @@ char16_t canonical_case(char16_t unit) {
 }
 
 CharSet close_under_case(const CharSet& set) {
+  // The units missing from the set are those outside it with a partner inside. Going through
+  // the cased units of whichever side covers fewer units costs little for a negated class or
+  // "\W", which cover nearly everything.
+  std::uint32_t covered = 0;
+  for (const UnitRange& range : set.ranges()) covered += range.last - range.first + 1;
+  const bool inside = covered <= kUnitCount / 2;
   std::vector<UnitRange> missing;
-  for (const UnitRange& range : set.ranges()) {
-    case_classes().add_missing_partners(set, range, missing);
+  const auto add = [&](char16_t unit) { missing.push_back({unit, unit}); };
+  const CharSet outside = inside ? CharSet() : set.complement();
+  for (const UnitRange& range : (inside ? set : outside).ranges()) {
+    case_classes().for_each_cased(range, [&](char16_t unit, std::span<const char16_t> partners) {
+      for (const char16_t partner : partners) {
+        if (inside && !set.contains(partner)) add(partner);
+        if (!inside && set.contains(partner)) return add(unit);
+      }
+    });
   }
   if (missing.empty()) return set;
   return set.united_with(CharSet::from_ranges(std::move(missing)));

@@ -25,8 +25,46 @@ std::vector<UnitRange> normalized(std::vector<UnitRange> ranges) {
 
 }  // namespace
 
+CharSet& CharSet::operator=(const CharSet& other) {
+  if (this != &other) {
+    CharSet copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+CharSet& CharSet::operator=(CharSet&& other) noexcept {
+  if (this != &other) {
+    release();
+    take(other);
+  }
+  return *this;
+}
+
+void CharSet::assign(std::span<const UnitRange> ranges) {
+  count_ = std::uint32_t(ranges.size());
+  if (count_ > kInPlace) on_heap_ = new UnitRange[count_];
+  std::copy(ranges.begin(), ranges.end(), data());
+}
+
+void CharSet::take(CharSet& other) {
+  count_ = other.count_;
+  if (count_ > kInPlace) {
+    on_heap_ = other.on_heap_;
+  } else {
+    in_place_ = other.in_place_;
+  }
+  other.count_ = 0;
+}
+
+void CharSet::release() {
+  if (count_ > kInPlace) delete[] on_heap_;
+  count_ = 0;
+}
+
 CharSet CharSet::range(char16_t first, char16_t last) {
-  return CharSet(std::vector<UnitRange>{{first, last}});
+  const UnitRange only{first, last};
+  return CharSet(std::span<const UnitRange>(&only, 1));
 }
 
 CharSet CharSet::from_ranges(std::vector<UnitRange> ranges) {
@@ -34,16 +72,17 @@ CharSet CharSet::from_ranges(std::vector<UnitRange> ranges) {
 }
 
 CharSet CharSet::united_with(const CharSet& other) const {
-  std::vector<UnitRange> both = ranges_;
-  both.insert(both.end(), other.ranges_.begin(), other.ranges_.end());
+  std::vector<UnitRange> both(ranges().begin(), ranges().end());
+  both.insert(both.end(), other.ranges().begin(), other.ranges().end());
   return from_ranges(std::move(both));
 }
 
 CharSet CharSet::intersected_with(const CharSet& other) const {
   std::vector<UnitRange> common;
-  auto a = ranges_.begin();
-  auto b = other.ranges_.begin();
-  while (a != ranges_.end() && b != other.ranges_.end()) {
+  const std::span<const UnitRange> mine = ranges(), theirs = other.ranges();
+  auto a = mine.begin();
+  auto b = theirs.begin();
+  while (a != mine.end() && b != theirs.end()) {
     const char16_t first = std::max(a->first, b->first);
     const char16_t last = std::min(a->last, b->last);
     if (first <= last) common.push_back({first, last});
@@ -59,7 +98,7 @@ CharSet CharSet::intersected_with(const CharSet& other) const {
 CharSet CharSet::complement() const {
   std::vector<UnitRange> gaps;
   std::uint32_t next = 0;
-  for (const UnitRange& r : ranges_) {
+  for (const UnitRange& r : ranges()) {
     if (r.first > next) gaps.push_back({char16_t(next), char16_t(r.first - 1)});
     next = std::uint32_t(r.last) + 1;
   }
@@ -68,15 +107,17 @@ CharSet CharSet::complement() const {
 }
 
 bool CharSet::contains(char16_t unit) const {
-  const auto after = std::upper_bound(ranges_.begin(), ranges_.end(), unit,
+  const std::span<const UnitRange> mine = ranges();
+  const auto after = std::upper_bound(mine.begin(), mine.end(), unit,
                                       [](char16_t u, const UnitRange& r) { return u < r.first; });
-  return after != ranges_.begin() && unit <= (after - 1)->last;
+  return after != mine.begin() && unit <= (after - 1)->last;
 }
 
 bool CharSet::intersects(const CharSet& other) const {
-  auto a = ranges_.begin();
-  auto b = other.ranges_.begin();
-  while (a != ranges_.end() && b != other.ranges_.end()) {
+  const std::span<const UnitRange> mine = ranges(), theirs = other.ranges();
+  auto a = mine.begin();
+  auto b = theirs.begin();
+  while (a != mine.end() && b != theirs.end()) {
     if (a->last < b->first) {
       ++a;
     } else if (b->last < a->first) {
@@ -89,11 +130,11 @@ bool CharSet::intersects(const CharSet& other) const {
 }
 
 bool CharSet::is_everything() const {
-  return ranges_.size() == 1 && ranges_[0].first == 0 && ranges_[0].last == kLastUnit;
+  return count_ == 1 && data()->first == 0 && data()->last == kLastUnit;
 }
 
 std::optional<char16_t> CharSet::single_unit() const {
-  if (ranges_.size() == 1 && ranges_[0].first == ranges_[0].last) return ranges_[0].first;
+  if (count_ == 1 && data()->first == data()->last) return data()->first;
   return std::nullopt;
 }
 

@@ -8,7 +8,10 @@
 //   CharSet others = digits.complement();
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace kestrune::regexp_internal {
@@ -21,6 +24,12 @@ struct UnitRange {
 class CharSet {
  public:
   CharSet() = default;
+  CharSet(const CharSet& other) { assign(other.ranges()); }
+  CharSet(CharSet&& other) noexcept { take(other); }
+  CharSet& operator=(const CharSet& other);
+  CharSet& operator=(CharSet&& other) noexcept;
+  ~CharSet() { release(); }
+
   static CharSet of(char16_t unit) { return range(unit, unit); }
   static CharSet range(char16_t first, char16_t last);
   static CharSet everything() { return range(0, 0xFFFF); }
@@ -33,14 +42,29 @@ class CharSet {
 
   bool contains(char16_t unit) const;
   bool intersects(const CharSet& other) const;
-  bool empty() const { return ranges_.empty(); }
+  bool empty() const { return count_ == 0; }
   bool is_everything() const;
   std::optional<char16_t> single_unit() const;
-  const std::vector<UnitRange>& ranges() const { return ranges_; }
+  std::span<const UnitRange> ranges() const { return {data(), count_}; }
 
  private:
-  explicit CharSet(std::vector<UnitRange> normalized) : ranges_(std::move(normalized)) {}
-  std::vector<UnitRange> ranges_;
+  // A pattern holds a set for each of its units: those of a few ranges (a unit, \d, \w, ".")
+  // are kept in place, without an allocation of their own.
+  static constexpr std::uint32_t kInPlace = 4;
+
+  explicit CharSet(std::span<const UnitRange> normalized) { assign(normalized); }
+  const UnitRange* data() const { return count_ <= kInPlace ? in_place_.data() : on_heap_; }
+  UnitRange* data() { return count_ <= kInPlace ? in_place_.data() : on_heap_; }
+  // These three expect an empty set: no ranges, nothing on the heap.
+  void assign(std::span<const UnitRange> ranges);
+  void take(CharSet& other);
+  void release();
+
+  std::uint32_t count_ = 0;
+  union {
+    std::array<UnitRange, kInPlace> in_place_;
+    UnitRange* on_heap_;
+  };
 };
 
 // The sets ECMAScript names with escapes, in non-unicode mode.

@@ -1,5 +1,6 @@
 #include "regexp/compiled_pattern.hpp"
 
+#include <algorithm>
 #include <string>
 
 #include "base/failure.hpp"
@@ -82,8 +83,10 @@ int at_site(pcre2_callout_block* block, void* data) {
 }  // namespace
 
 CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
-    : source_(source), ignore_case_(ignore_case) {
+    : ignore_case_(ignore_case) {
+  // Translated first: a pattern refused for its length is not copied.
   Translation t = translate_pattern(source, ignore_case);
+  source_ = source;
   group_count_ = t.group_count;
   group_names_ = std::move(t.group_names);
   engine_group_count_ = t.engine_group_count;
@@ -98,7 +101,7 @@ CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
 CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
-                           MatchList& matches) const {
+                           std::span<std::size_t> spans) const {
   StepCounter counter(sites_, scan_cost_, budget);
   MatchResources& resources = MatchResources::for_this_thread();
   pcre2_match_data* data = resources.data(engine_group_count_ + 1);
@@ -109,23 +112,24 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
     interpreted = true;
     rc = run(text, start, counter, false, data, resources.context());
   }
-  if (rc >= 0) copy_spans(rc, data, matches);
+  if (rc >= 0) copy_spans(rc, data, spans);
   if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
   if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
       rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY) {
-    fail("regular expression exceeded its matching budget");
+    fail(FailureKind::out_of_budget, "the regular expression's search exceeded its budget");
   }
   fail("regular expression matching failed: " + pcre2_message(rc));
 }
 
-void CompiledPattern::copy_spans(int rc, pcre2_match_data* data, MatchList& matches) const {
+void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
+                                 std::span<std::size_t> spans) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-  std::size_t* spans = matches.add_match();
   // Groups from rc on took no part in the match.
   const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
-  for (std::uint32_t group = 0; group <= group_count_; ++group) {
+  const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
+  for (std::size_t group = 0; group < groups; ++group) {
     const std::uint32_t pair = group_numbers_[group];
     const bool took_part = pair < set_pairs && ovector[2 * pair] != PCRE2_UNSET;
     spans[2 * group] = took_part ? ovector[2 * pair] : kUnset;
@@ -135,7 +139,7 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data, MatchList& matc
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,
                          bool jit, pcre2_match_data* data, pcre2_match_context* context) const {
-  counter.set_step_weight(StepBudget::step_weight(engine_group_count_, !jit));
+  counter.set_weights(StepBudget::weights(engine_group_count_, !jit));
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   if (jit) return pcre2_jit_match(code_, subject, text.size(), start, 0, data, context);
   return pcre2_match(code_, subject, text.size(), start, PCRE2_NO_JIT, data, context);

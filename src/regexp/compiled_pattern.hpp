@@ -3,18 +3,18 @@
 //
 //   CompiledPattern pattern(u"a(b)?", /*ignore_case=*/false);
 //   StepBudget budget;
-//   MatchList matches(pattern.group_count());
-//   if (pattern.find(u"xab", 0, budget, matches)) { /* matches.spans(0): {1, 3, 2, 3} */ }
+//   std::array<std::size_t, 4> spans;
+//   if (pattern.find(u"xab", 0, budget, spans)) { /* spans: {1, 3, 2, 3} */ }
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "regexp/budget.hpp"
-#include "regexp/match_loop.hpp"
 #include "regexp/pattern_tree.hpp"
 
 struct pcre2_real_code_16;
@@ -22,6 +22,9 @@ struct pcre2_real_match_data_16;
 struct pcre2_real_match_context_16;
 
 namespace kestrune::regexp_internal {
+
+// The span of a group that took no part in a match.
+constexpr std::size_t kUnset = SIZE_MAX;
 
 class CompiledPattern {
  public:
@@ -38,15 +41,17 @@ class CompiledPattern {
   bool uses_jit() const { return jit_; }
   std::size_t budget_site_count() const { return sites_.size(); }
 
-  // Adds to `matches` the leftmost match that starts at or after `start`, if there is one.
+  // Finds the leftmost match that starts at or after `start` and writes the spans of its first
+  // spans.size() / 2 groups into `spans`: start and end of group 0 (the whole match), 1, 2 ...;
+  // kUnset for a group that took no part. False, and `spans` unchanged, when there is none.
   // Look-behinds see the text before `start`. A search that runs out of `budget` is a Failure.
   bool find(std::u16string_view text, std::size_t start, StepBudget& budget,
-            MatchList& matches) const;
+            std::span<std::size_t> spans) const;
 
  private:
   int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
           pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
-  void copy_spans(int rc, pcre2_real_match_data_16* data, MatchList& matches) const;
+  void copy_spans(int rc, pcre2_real_match_data_16* data, std::span<std::size_t> spans) const;
 
   std::u16string source_;
   bool ignore_case_;

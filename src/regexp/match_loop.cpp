@@ -1,24 +1,42 @@
 #include "regexp/match_loop.hpp"
 
+#include <algorithm>
+#include <array>
+
 #include "base/failure.hpp"
-#include "regexp/compiled_pattern.hpp"
 
 namespace kestrune::regexp_internal {
 
-std::size_t* MatchList::add_match() {
-  if (spans_.size() + spans_per_match_ > kMaxKeptSpans) {
-    fail("regular expression exceeded its matching budget");
-  }
-  spans_.resize(spans_.size() + spans_per_match_);
-  return spans_.data() + spans_.size() - spans_per_match_;
+void MatchList::add(std::size_t start, std::size_t end) {
+  if (spans_.size() == kMaxKeptMatches)
+    fail(FailureKind::out_of_budget, "too many matches to keep");
+  spans_.push_back({start, end});
+}
+
+void GroupSpans::reset(std::size_t count) {
+  count_ = count;
+  if (count > kInPlace) on_heap_.resize(count);
+  std::fill_n(data(), count, kUnset);
 }
 
 void collect_matches(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,
-                     std::size_t limit, StepBudget& budget, MatchList& matches) {
-  for (std::size_t at = from; matches.size() < limit && at <= text.size();) {
-    if (!pattern.find(text, at, budget, matches)) break;
-    at = next_search_start(matches.start(matches.size() - 1), matches.end(matches.size() - 1));
-  }
+                     StepBudget& budget, MatchList& matches) {
+  std::array<std::size_t, 2> whole_match;
+  for_each_match(pattern, text, from, budget, whole_match, [&] {
+    matches.add(whole_match[0], whole_match[1]);
+    return true;
+  });
+}
+
+std::size_t count_matches(const CompiledPattern& pattern, std::u16string_view text,
+                          std::size_t from, StepBudget& budget) {
+  std::array<std::size_t, 2> whole_match;
+  std::size_t count = 0;
+  for_each_match(pattern, text, from, budget, whole_match, [&] {
+    ++count;
+    return true;
+  });
+  return count;
 }
 
 }  // namespace kestrune::regexp_internal

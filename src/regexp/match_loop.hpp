@@ -2,53 +2,65 @@
 // each search starts where the last match ended, or one unit further after an empty match, so
 // matches never overlap and an empty match is not found twice.
 //
-//   MatchList matches(pattern.group_count());
-//   collect_matches(pattern, u"a1b22", 0, SIZE_MAX, budget, matches);  // "1" and "22" for \d+
+//   StepBudget budget;
+//   MatchList matches;
+//   collect_matches(pattern, u"a1b22", 0, budget, matches);  // "1" and "22" for \d+
 #pragma once
 
+#include <array>
 #include <cstddef>
-#include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "regexp/budget.hpp"
-
-namespace kestrune::regexp_internal {
-class CompiledPattern;
-}
+#include "regexp/compiled_pattern.hpp"
 
 namespace kestrune::regexp_internal {
 
-constexpr std::size_t kUnset = SIZE_MAX;
-// The most group spans one call keeps (32 MiB): more is a budget Failure, like too many steps.
-constexpr std::size_t kMaxKeptSpans = std::size_t(4) << 20;
+// The most matches one call keeps (32 MiB of spans; a cell has at most 32,768): more is a budget
+// Failure, like too many steps.
+constexpr std::size_t kMaxKeptMatches = std::size_t(1) << 21;
 
-// The group spans of successive matches, stored flat.
+// Where successive matches start and end. Their groups are not kept: a match's groups are read
+// while it is the one found last (for_each_match).
 class MatchList {
  public:
-  explicit MatchList(std::uint32_t group_count) : spans_per_match_(2 * (group_count + 1)) {}
-
-  std::size_t size() const { return spans_.size() / spans_per_match_; }
+  std::size_t size() const { return spans_.size(); }
   bool empty() const { return spans_.empty(); }
-  std::size_t spans_per_match() const { return spans_per_match_; }
-  // Group spans of match `i`: start and end of group 0 (the whole match), 1, 2 ...; kUnset for
-  // a group that took no part.
-  const std::size_t* spans(std::size_t i) const { return spans_.data() + i * spans_per_match_; }
-  std::size_t start(std::size_t i) const { return spans(i)[0]; }
-  std::size_t end(std::size_t i) const { return spans(i)[1]; }
+  std::size_t start(std::size_t i) const { return spans_[i].start; }
+  std::size_t end(std::size_t i) const { return spans_[i].end; }
 
-  // Room for one more match, to be filled by the caller.
-  std::size_t* add_match();
-  void truncate(std::size_t matches) { spans_.resize(matches * spans_per_match_); }
-  void reserve(std::size_t matches) { spans_.reserve(matches * spans_per_match_); }
-  void clear(std::uint32_t group_count) {
-    spans_.clear();
-    spans_per_match_ = 2 * (std::size_t(group_count) + 1);
-  }
+  void add(std::size_t start, std::size_t end);
+  void truncate(std::size_t matches) { spans_.resize(matches); }
+  void reserve(std::size_t matches) { spans_.reserve(matches); }
+  void clear() { spans_.clear(); }
 
  private:
-  std::size_t spans_per_match_;
-  std::vector<std::size_t> spans_;
+  struct Span {
+    std::size_t start;
+    std::size_t end;
+  };
+  std::vector<Span> spans_;
+};
+
+// Room for the group spans of one match (CompiledPattern::find), in place for a pattern of a
+// few groups, as most are: a call then takes no memory for them.
+class GroupSpans {
+ public:
+  // Room for `count` spans, each kUnset.
+  void reset(std::size_t count);
+  std::span<std::size_t> spans() { return {data(), count_}; }
+  const std::size_t* data() const {
+    return count_ <= kInPlace ? in_place_.data() : on_heap_.data();
+  }
+  std::size_t* data() { return count_ <= kInPlace ? in_place_.data() : on_heap_.data(); }
+
+ private:
+  static constexpr std::size_t kInPlace = 16;
+  std::array<std::size_t, kInPlace> in_place_;
+  std::vector<std::size_t> on_heap_;
+  std::size_t count_ = 0;
 };
 
 // Where the search after a match from `start` to `end` begins.
@@ -56,9 +68,23 @@ inline std::size_t next_search_start(std::size_t start, std::size_t end) {
   return end == start ? end + 1 : end;
 }
 
-// Appends the matches found from `from` on until `matches` holds `limit` of them or the text
-// has no more.
+// Finds the matches from `from` on, one after another: each one's group spans are written into
+// `spans` (as CompiledPattern::find writes them) and `on_match()` is called, until it returns
+// false or the text has no more.
+template <class OnMatch>
+void for_each_match(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,
+                    StepBudget& budget, std::span<std::size_t> spans, OnMatch&& on_match) {
+  for (std::size_t at = from; at <= text.size(); at = next_search_start(spans[0], spans[1])) {
+    if (!pattern.find(text, at, budget, spans) || !on_match()) return;
+  }
+}
+
+// Appends where every match from `from` on starts and ends.
 void collect_matches(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,
-                     std::size_t limit, StepBudget& budget, MatchList& matches);
+                     StepBudget& budget, MatchList& matches);
+
+// The number of matches from `from` on; none of them is kept.
+std::size_t count_matches(const CompiledPattern& pattern, std::u16string_view text,
+                          std::size_t from, StepBudget& budget);
 
 }  // namespace kestrune::regexp_internal

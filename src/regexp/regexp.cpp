@@ -1,5 +1,7 @@
 #include "regexp/regexp.hpp"
 
+#include <algorithm>
+
 #include "base/same_text.hpp"
 #include "regexp/compiled_pattern.hpp"
 #include "regexp/pattern_cache.hpp"
@@ -9,6 +11,7 @@
 namespace kestrune {
 
 using regexp_internal::MatchList;
+using regexp_internal::StepBudget;
 
 RegExp::RegExp() : remembered_(std::make_unique<regexp_internal::RememberedMatches>()) {}
 
@@ -24,13 +27,15 @@ const regexp_internal::CompiledPattern& RegExp::compiled() {
 
 bool RegExp::Test(std::u16string_view text) {
   compiled();
-  return !remembered_->first(compiled_, text).empty();
+  StepBudget budget;
+  return !remembered_->first(compiled_, text, budget).empty();
 }
 
 MatchCollection RegExp::Execute(std::u16string_view text) {
   compiled();
-  const MatchList& found =
-      Global ? remembered_->all(compiled_, text) : remembered_->first(compiled_, text);
+  StepBudget budget;
+  const MatchList& found = Global ? remembered_->all(compiled_, text, budget)
+                                  : remembered_->first(compiled_, text, budget);
   const std::size_t count = Global ? found.size() : std::min<std::size_t>(found.size(), 1);
   MatchCollection collection;
   collection.matches_.reserve(count);
@@ -41,22 +46,34 @@ MatchCollection RegExp::Execute(std::u16string_view text) {
   return collection;
 }
 
+std::size_t RegExp::CountMatches(std::u16string_view text) {
+  compiled();
+  StepBudget budget;
+  if (Global) return remembered_->count(compiled_, text, budget);
+  return std::min<std::size_t>(remembered_->first(compiled_, text, budget).size(), 1);
+}
+
 std::u16string RegExp::Replace(std::u16string_view text, std::u16string_view replacement) {
   const regexp_internal::CompiledPattern& pattern = compiled();
-  const MatchList& found =
-      Global ? remembered_->all(compiled_, text) : remembered_->first(compiled_, text);
-  const std::size_t count = Global ? found.size() : std::min<std::size_t>(found.size(), 1);
+  StepBudget budget;
+  if (remembered_->first(compiled_, text, budget).empty()) return std::u16string(text);
   const regexp_internal::ReplacementTemplate expansion(replacement, pattern.group_count(),
                                                        pattern.group_names());
-  std::u16string out;
-  std::size_t copied = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    out += text.substr(copied, found.start(i) - copied);
-    expansion.append_expansion(out, text, found.spans(i));
-    copied = found.end(i);
+  regexp_internal::ReplacedText out(text, expansion);
+  const std::size_t* first = remembered_->first_groups();
+  out.add_match(first);
+  if (Global) {
+    // Each match is expanded as it is found: only the last one's groups are kept.
+    regexp_internal::GroupSpans& later = remembered_->later_groups();
+    later.reset(expansion.spans_needed());
+    regexp_internal::for_each_match(pattern, text,
+                                    regexp_internal::next_search_start(first[0], first[1]), budget,
+                                    later.spans(), [&] {
+                                      out.add_match(later.data());
+                                      return true;
+                                    });
   }
-  out += text.substr(copied);
-  return out;
+  return out.finish();
 }
 
 }  // namespace kestrune

@@ -15,8 +15,9 @@
 //   }
 //   std::u16string replaced = re.Replace(text, u"[$&]");
 //
-// Test, Execute and Replace raise a Failure (failure.hpp) when the pattern does not compile or
-// when the call exceeds its budget: every call ends in bounded time and memory, whatever the
+// Test, Execute, CountMatches and Replace raise a Failure (failure.hpp) when the pattern does not
+// compile or when the call exceeds its budget (FailureKind::out_of_budget: too many steps, or a
+// result longer than kMaxResultLength): every call ends in bounded time and memory, whatever the
 // pattern and text (up to 32,767 units runs well within a second).
 //
 // Known differences from ECMAScript, accepted:
@@ -30,6 +31,8 @@
 //     the Ohm sign with omega.
 //   - Look-behinds must have a fixed length in each alternative.
 //   - Patterns that PCRE2 compiles to more than 64 Ki units (huge repeated groups) fail.
+//   - Patterns longer than 294,912 units fail, and so do those whose translation for PCRE2,
+//     counting the copies it makes of repeated groups, would pass 2 Mi units.
 #pragma once
 
 #include <cstddef>
@@ -87,6 +90,9 @@ class RegExp {
   bool Test(std::u16string_view text);
   // Every match when Global, else the first (or none).
   MatchCollection Execute(std::u16string_view text);
+  // The number of matches Execute would find, found without keeping them: a text with millions
+  // of matches counts in little memory.
+  std::size_t CountMatches(std::u16string_view text);
   // `text` with every match (Global) or the first replaced. `replacement` may hold $1..$99,
   // $&, $`, $', $$ and $<name>; any other "$" stands for itself.
   std::u16string Replace(std::u16string_view text, std::u16string_view replacement);

@@ -1,7 +1,5 @@
 #include "regexp/remembered_matches.hpp"
 
-#include <cstdint>
-
 #include "base/same_text.hpp"
 
 namespace kestrune::regexp_internal {
@@ -13,21 +11,18 @@ constexpr std::size_t kExpectedMatches = 8;
 }  // namespace
 
 const MatchList& RememberedMatches::first(const std::shared_ptr<const CompiledPattern>& pattern,
-                                          std::u16string_view text) {
-  if (!holds(pattern, text)) search_afresh(pattern, text, 1);
+                                          std::u16string_view text, StepBudget& budget) {
+  if (!holds(pattern, text)) search_afresh(pattern, text, budget);
   return matches_;
 }
 
 const MatchList& RememberedMatches::all(const std::shared_ptr<const CompiledPattern>& pattern,
-                                        std::u16string_view text) {
-  if (!holds(pattern, text)) {
-    search_afresh(pattern, text, SIZE_MAX);
-  } else if (!complete_) {
+                                        std::u16string_view text, StepBudget& budget) {
+  if (!holds(pattern, text)) search_afresh(pattern, text, budget);
+  if (!complete_) {
     // The first match is known: go on after it, and stay as before if the search fails.
-    StepBudget budget;
     try {
-      collect_matches(*pattern, text, next_search_start(matches_.start(0), matches_.end(0)),
-                      SIZE_MAX, budget, matches_);
+      collect_matches(*pattern, text, after_first(), budget, matches_);
     } catch (...) {
       matches_.truncate(1);
       throw;
@@ -37,23 +32,32 @@ const MatchList& RememberedMatches::all(const std::shared_ptr<const CompiledPatt
   return matches_;
 }
 
+std::size_t RememberedMatches::count(const std::shared_ptr<const CompiledPattern>& pattern,
+                                     std::u16string_view text, StepBudget& budget) {
+  if (!holds(pattern, text)) search_afresh(pattern, text, budget);
+  if (complete_) return matches_.size();
+  return 1 + count_matches(*pattern, text, after_first(), budget);
+}
+
 bool RememberedMatches::holds(const std::shared_ptr<const CompiledPattern>& pattern,
                               std::u16string_view text) const {
   return remembered_ && pattern_ == pattern && same_text(text_, text);
 }
 
 void RememberedMatches::search_afresh(const std::shared_ptr<const CompiledPattern>& pattern,
-                                      std::u16string_view text, std::size_t limit) {
+                                      std::u16string_view text, StepBudget& budget) {
   remembered_ = false;
-  matches_.clear(pattern->group_count());
+  matches_.clear();
   matches_.reserve(kExpectedMatches);
-  StepBudget budget;
-  collect_matches(*pattern, text, 0, limit, budget, matches_);
+  first_groups_.reset(2 * (std::size_t(pattern->group_count()) + 1));
+  if (pattern->find(text, 0, budget, first_groups_.spans())) {
+    matches_.add(first_groups_.data()[0], first_groups_.data()[1]);
+  }
   text_.assign(text);
   // A column of searches uses one pattern: keeping it spares two atomic count updates.
   if (pattern_ != pattern) pattern_ = pattern;
   remembered_ = true;
-  complete_ = limit == SIZE_MAX || matches_.empty();
+  complete_ = matches_.empty();
 }
 
 }  // namespace kestrune::regexp_internal

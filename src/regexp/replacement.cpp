@@ -1,6 +1,9 @@
 #include "regexp/replacement.hpp"
 
-#include "regexp/match_loop.hpp"
+#include <algorithm>
+
+#include "base/result_limits.hpp"
+#include "regexp/compiled_pattern.hpp"
 
 namespace kestrune::regexp_internal {
 namespace {
@@ -62,33 +65,59 @@ ReplacementTemplate::ReplacementTemplate(std::u16string_view r, std::uint32_t gr
     }
   }
   add_literal(r.substr(literal_start));
+  for (const Piece& piece : pieces_) {
+    if (piece.kind == PieceKind::kGroup && piece.group != kNoGroup) {
+      spans_needed_ = std::max<std::size_t>(spans_needed_, 2 * (std::size_t(piece.group) + 1));
+    }
+  }
 }
 
 void ReplacementTemplate::add_literal(std::u16string_view literal) {
   if (!literal.empty()) pieces_.push_back({PieceKind::kLiteral, literal, 0});
 }
 
+std::u16string_view ReplacementTemplate::text_of(const Piece& piece, std::u16string_view text,
+                                                 const std::size_t* spans) const {
+  switch (piece.kind) {
+    case PieceKind::kLiteral:
+      return piece.literal;
+    case PieceKind::kBefore:
+      return text.substr(0, spans[0]);
+    case PieceKind::kAfter:
+      return text.substr(spans[1]);
+    case PieceKind::kGroup:
+      if (piece.group == kNoGroup || spans[2 * piece.group] == kUnset) return {};
+      return text.substr(spans[2 * piece.group],
+                         spans[2 * piece.group + 1] - spans[2 * piece.group]);
+  }
+  return {};
+}
+
+std::size_t ReplacementTemplate::expansion_length(std::u16string_view text,
+                                                  const std::size_t* spans) const {
+  std::size_t length = 0;
+  for (const Piece& piece : pieces_) length += text_of(piece, text, spans).size();
+  return length;
+}
+
 void ReplacementTemplate::append_expansion(std::u16string& out, std::u16string_view text,
                                            const std::size_t* spans) const {
-  for (const Piece& piece : pieces_) {
-    switch (piece.kind) {
-      case PieceKind::kLiteral:
-        out += piece.literal;
-        break;
-      case PieceKind::kBefore:
-        out += text.substr(0, spans[0]);
-        break;
-      case PieceKind::kAfter:
-        out += text.substr(spans[1]);
-        break;
-      case PieceKind::kGroup:
-        if (piece.group != kNoGroup && spans[2 * piece.group] != kUnset) {
-          out += text.substr(spans[2 * piece.group],
-                             spans[2 * piece.group + 1] - spans[2 * piece.group]);
-        }
-        break;
-    }
-  }
+  for (const Piece& piece : pieces_) out += text_of(piece, text, spans);
+}
+
+void ReplacedText::add_match(const std::size_t* spans) {
+  const std::u16string_view before = text_.substr(copied_, spans[0] - copied_);
+  require_result_length(out_.size() + before.size() + expansion_.expansion_length(text_, spans));
+  out_ += before;
+  expansion_.append_expansion(out_, text_, spans);
+  copied_ = spans[1];
+}
+
+std::u16string ReplacedText::finish() {
+  const std::u16string_view rest = text_.substr(copied_);
+  require_result_length(out_.size() + rest.size());
+  out_ += rest;
+  return std::move(out_);
 }
 
 }  // namespace kestrune::regexp_internal

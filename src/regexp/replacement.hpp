@@ -8,6 +8,11 @@
 //   $<name>   the named group (only when the pattern has named groups; an unknown name gives
 //             nothing)
 // Any other "$" is itself; a group that took no part in the match gives nothing.
+//
+//   ReplacementTemplate expansion(u"[$1]", pattern.group_count(), pattern.group_names());
+//   ReplacedText out(text, expansion);
+//   out.add_match(spans);  // for every match, left to right
+//   std::u16string replaced = out.finish();
 #pragma once
 
 #include <cstddef>
@@ -25,7 +30,12 @@ class ReplacementTemplate {
   ReplacementTemplate(std::u16string_view replacement, std::uint32_t group_count,
                       const GroupNames& group_names);
 
-  // Appends the expansion for the match whose group spans are `spans` (CompiledPattern::find).
+  // The number of group spans (CompiledPattern::find) the expansion reads: every group up to
+  // the highest one it names.
+  std::size_t spans_needed() const { return spans_needed_; }
+  // The length of the expansion for the match whose group spans are `spans`.
+  std::size_t expansion_length(std::u16string_view text, const std::size_t* spans) const;
+  // Appends that expansion.
   void append_expansion(std::u16string& out, std::u16string_view text,
                         const std::size_t* spans) const;
 
@@ -39,8 +49,30 @@ class ReplacementTemplate {
   static constexpr std::uint32_t kNoGroup = UINT32_MAX;
 
   void add_literal(std::u16string_view literal);
+  std::u16string_view text_of(const Piece& piece, std::u16string_view text,
+                              const std::size_t* spans) const;
 
   std::vector<Piece> pieces_;
+  std::size_t spans_needed_ = 2;
+};
+
+// The text of a Replace, built match by match from left to right. A text longer than
+// kMaxResultLength is a Failure, raised before the room for it is taken.
+class ReplacedText {
+ public:
+  ReplacedText(std::u16string_view text, const ReplacementTemplate& expansion)
+      : text_(text), expansion_(expansion) {}
+
+  // The text from the end of the last match to the start of this one, then its expansion.
+  void add_match(const std::size_t* spans);
+  // What add_match built, then the text after the last match.
+  std::u16string finish();
+
+ private:
+  std::u16string_view text_;
+  const ReplacementTemplate& expansion_;
+  std::u16string out_;
+  std::size_t copied_ = 0;  // the text before this is in out_
 };
 
 }  // namespace kestrune::regexp_internal

@@ -19,9 +19,10 @@ constexpr std::size_t kRangesPerStep = 16;
 constexpr std::uint64_t kStepCeiling = UINT32_MAX;
 
 constexpr std::u16string_view kWordClass = u"[0-9A-Z_a-z]";
-// Far beyond what PCRE2 compiles (its compiled patterns end at 64 Ki units): a translation that
-// grows past this is refused before it takes much time or memory.
-constexpr std::size_t kMaxTranslatedLength = std::size_t(1) << 22;
+// The largest translation, counting the copies PCRE2 makes of repeated groups: larger ones are
+// refused as they grow, before they take much time or memory (PCRE2 compiles this many units in
+// about 0.2 s). A cell of "\S", the set that takes most units to write, needs 1.6 million.
+constexpr std::uint64_t kMaxTranslatedLength = std::uint64_t(1) << 21;
 // Wide enough for any group number PCRE2 takes (up to 65,535).
 constexpr std::u16string_view kGroupNumberPlaceholder = u"00000";
 
@@ -37,6 +38,19 @@ void settle_sets(PatternNode& node, bool ignore_case) {
 
 std::uint64_t set_steps(const CharSet& set) { return 1 + set.ranges().size() / kRangesPerStep; }
 
+// The units that may come first are worked out only while they stay few: a set of more ranges,
+// or a list of more alternatives, than this is taken as not known. That costs the written
+// pattern some speed only, and keeps writing a long pattern linear: sets would otherwise grow
+// with every nullable item, and each alternative be visited again for every enclosing item.
+constexpr std::size_t kMaxKnownRanges = 256;
+
+// `a` and `b` united, or not known when that has more than kMaxKnownRanges ranges.
+std::optional<CharSet> united_if_few(const CharSet& a, const CharSet& b) {
+  CharSet both = a.united_with(b);
+  if (both.ranges().size() > kMaxKnownRanges) return std::nullopt;
+  return both;
+}
+
 // What a match of a node consumes first: one of `units` (not known when unset), or nothing at
 // all when `nullable`, in which case what comes after it is consumed first.
 struct Lead {
@@ -47,11 +61,11 @@ struct Lead {
 Lead lead_of(const PatternNode& node);
 
 Lead lead_of_items(const std::vector<PatternNode>& items, std::size_t from) {
-  CharSet units;
-  for (std::size_t i = from; i < items.size(); ++i) {
+  std::optional<CharSet> units = CharSet();
+  for (std::size_t i = from; i < items.size() && units; ++i) {
     const Lead lead = lead_of(items[i]);
     if (!lead.units) return {};
-    units = units.united_with(*lead.units);
+    units = united_if_few(*units, *lead.units);
     if (!lead.nullable) return {units, false};
   }
   return {units, true};
@@ -71,11 +85,13 @@ Lead lead_of(const PatternNode& node) {
       return lead;
     }
     case Kind::kAlternatives: {
+      if (node.children.size() > kMaxKnownRanges) return {};
       Lead all{CharSet(), false};
       for (const PatternNode& child : node.children) {
         const Lead lead = lead_of(child);
         if (!lead.units) return {};
-        all.units = all.units->united_with(*lead.units);
+        all.units = united_if_few(*all.units, *lead.units);
+        if (!all.units) return {};
         all.nullable = all.nullable || lead.nullable;
       }
       return all;
@@ -179,7 +195,10 @@ bool exclusive(const std::vector<CharSet>& a, const std::vector<CharSet>& b) {
   return false;
 }
 
+// Compared pairwise, so only for a few alternatives: more than kStretchSteps of them are never
+// without choice anyway, their static work alone being more than a stretch.
 bool alternatives_exclusive(const std::vector<PatternNode>& alternatives) {
+  if (alternatives.size() > kStretchSteps) return false;
   std::vector<std::vector<CharSet>> leads;
   for (const PatternNode& alternative : alternatives) {
     leads.push_back(leading_units(alternative));
@@ -255,7 +274,7 @@ std::vector<Follow> follows_in_sequence(const std::vector<PatternNode>& items,
       follows[i - 1].first = next.units;
       follows[i - 1].must_consume = true;
     } else if (beyond.first) {
-      follows[i - 1].first = next.units->united_with(*beyond.first);
+      follows[i - 1].first = united_if_few(*next.units, *beyond.first);
       follows[i - 1].must_consume = beyond.must_consume;
     }
   }
@@ -341,6 +360,7 @@ class PcreWriter {
 
  private:
   void write(const PatternNode& node, const Follow& follow) {
+    require_translation_size();
     switch (node.kind) {
       case Kind::kSequence: {
         const std::vector<Follow> follows = follows_in_sequence(node.children, follow);
@@ -384,23 +404,28 @@ class PcreWriter {
   }
 
   // Alternatives that differ from every earlier one in a leading unit need no site: at any
-  // position at most one of them gets past its first few units, so they add no branching.
+  // position at most one of them gets past its first few units, so they add no branching. Once
+  // the work of the earlier ones failing passes kStretchSteps a site is due all the same, so
+  // later alternatives are not compared, which keeps a long list linear to write.
   void write_alternatives(const std::vector<PatternNode>& alternatives, const Follow& follow) {
     const std::uint64_t entry = pending_;
     std::uint64_t exit = 0;
     std::vector<std::vector<CharSet>> earlier;
     bool earlier_known = true;
     for (std::size_t i = 0; i < alternatives.size(); ++i) {
-      std::vector<CharSet> lead = leading_units(alternatives[i]);
+      // Each earlier alternative failed within its first few units.
+      const std::uint64_t after_earlier = entry + i * kComparedLeadingUnits;
+      const bool compared = after_earlier <= kStretchSteps;
+      std::vector<CharSet> lead;
+      if (compared) lead = leading_units(alternatives[i]);
       if (i > 0) {
         out_ += u'|';
         const bool apart =
-            earlier_known && !lead.empty() &&
+            compared && earlier_known && !lead.empty() &&
             std::all_of(earlier.begin(), earlier.end(),
                         [&](const std::vector<CharSet>& e) { return exclusive(e, lead); });
         if (apart) {
-          // Each earlier alternative failed within its first few units.
-          pending_ = entry + i * kComparedLeadingUnits;
+          pending_ = after_earlier;
         } else {
           write_site();
         }
@@ -408,7 +433,7 @@ class PcreWriter {
       write(alternatives[i], follow);
       exit = std::max(exit, pending_);
       earlier_known = earlier_known && !lead.empty();
-      earlier.push_back(std::move(lead));
+      if (compared) earlier.push_back(std::move(lead));
     }
     pending_ = exit;
   }
@@ -417,6 +442,7 @@ class PcreWriter {
     out_ += node.ahead ? (node.negated ? u"(?!" : u"(?=") : (node.negated ? u"(?<!" : u"(?<=");
     const std::uint64_t outer_peak = peak_;
     peak_ = pending_;
+    const std::size_t sites_before = sites_.size();
     // Nothing backtracks into a finished lookaround, but its body runs again at every position
     // it is tried, so it is no tail.
     write(node.children.front(), Follow{false, CharSet()});
@@ -424,6 +450,7 @@ class PcreWriter {
     // A negative lookaround succeeds when its body fails, wherever that was.
     if (node.negated) pending_ = peak_;
     peak_ = std::max(outer_peak, peak_);
+    if (sites_.size() != sites_before) write_lookaround_exit_site();
   }
 
   // The group's PCRE2 number is known only once the whole pattern is written (the group may
@@ -498,21 +525,25 @@ class PcreWriter {
       const Lead pass = lead_of(item);
       after_pass = Follow{};
       if (pass.units && follow.first) {
-        after_pass.first = pass.units->united_with(*follow.first);
+        after_pass.first = united_if_few(*pass.units, *follow.first);
         after_pass.must_consume = !pass.nullable && follow.must_consume;
       }
     }
     if (item.kind == Kind::kGroup) {
       write_repeated_group(item, r, after_pass);
     } else if (item.kind == Kind::kBackReference) {
+      const WrittenMark start = mark();
       write_back_reference(item.group);  // its own site heads each pass
       write_quantifier(r, /*possessive=*/false);
+      count_copies(start, r);
     } else {
+      const WrittenMark start = mark();
       out_ += u"(?:";  // a look-ahead: PCRE2 repeats it only inside a group
       if (r.max > 1 || !r.greedy) write_site();
       write(item, after_pass);
       out_ += u')';
       write_quantifier(r, /*possessive=*/false);
+      count_copies(start, r);
     }
     if (r.min != r.max && !follow.tail) write_site();
   }
@@ -534,7 +565,6 @@ class PcreWriter {
       const std::uint32_t extra =
           r.max == Repetition::kUnbounded ? Repetition::kUnbounded : r.max - r.min;
       write_group_passes(group, {0, extra, r.greedy}, after_pass, true);
-      if (out_.size() > kMaxTranslatedLength) fail("regular expression too large");
     } else {
       // PCRE2 copies a group with a minimum above 1 and the copies would share the marks, so
       // only a minimum of 1 is handled, by letting the first pass (the one that starts where
@@ -556,6 +586,7 @@ class PcreWriter {
       charge(std::min(body_steps * r.min, kStepCeiling));
     }
     const std::uint32_t loop_start = check_empty_pass && r.min == 1 ? write_position_marker() : 0;
+    const WrittenMark start = mark();
     open_group(group);
     const bool site_per_pass = (r.max > 1 || !r.greedy) && !scans;
     if (site_per_pass) write_site();
@@ -571,6 +602,7 @@ class PcreWriter {
     if (pass_start) write_pass_end_site(pass_start, loop_start);
     out_ += u')';
     write_quantifier(r, /*possessive=*/false);
+    count_copies(start, r);
   }
 
   void write_repeated_set(const PatternNode& node, const Repetition& r, const Follow& follow) {
@@ -624,6 +656,28 @@ class PcreWriter {
     write_set(futile);
     out_ += r.greedy ? u"*+)*" : u"*+)*?";
     write_site();
+  }
+
+  // Where the translation stands, to measure what is written after it.
+  struct WrittenMark {
+    std::size_t length;
+    std::uint64_t copied;
+  };
+  WrittenMark mark() const { return {out_.size(), copied_}; }
+
+  // PCRE2 compiles a repeated group (not a set) once for each pass up to the maximum, or up to
+  // the minimum and once more when there is none: the copies of what was written since `start`
+  // count towards the size limit.
+  void count_copies(const WrittenMark& start, const Repetition& r) {
+    const std::uint64_t copies =
+        std::max<std::uint32_t>(r.max == Repetition::kUnbounded ? r.min : r.max, 1);
+    const std::uint64_t item = (out_.size() - start.length) + (copied_ - start.copied);
+    copied_ += item * (copies - 1);
+    require_translation_size();
+  }
+
+  void require_translation_size() const {
+    if (out_.size() + copied_ > kMaxTranslatedLength) fail("regular expression too large");
   }
 
   // An item under {0}: compiled (its groups still count) but never run.
@@ -724,6 +778,12 @@ class PcreWriter {
     add_site(site);
   }
 
+  void write_lookaround_exit_site() {
+    BudgetSite site;
+    site.after_lookaround = true;
+    add_site(site);
+  }
+
   void write_pass_end_site(std::uint32_t pass_start, std::uint32_t loop_start) {
     BudgetSite site;
     site.pass_start_group = pass_start;
@@ -742,6 +802,8 @@ class PcreWriter {
 
   std::u16string out_;
   BudgetSites sites_;
+  // The units PCRE2 compiles beyond those written, copying repeated groups (count_copies).
+  std::uint64_t copied_ = 0;
   std::uint64_t pending_ = 0;  // static work since the last site on the path being written
   std::uint64_t peak_ = 0;     // the largest pending_ inside the lookaround being written
   std::uint32_t scan_cost_ = 1;
@@ -756,6 +818,7 @@ class PcreWriter {
 }  // namespace
 
 Translation translate_pattern(std::u16string_view source, bool ignore_case) {
+  if (source.size() > kMaxPatternLength) fail("regular expression too long");
   ParsedPattern parsed = parse_pattern(source);
   settle_sets(parsed.root, ignore_case);
 

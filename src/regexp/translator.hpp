@@ -15,6 +15,7 @@
 //   - quantifier bounds above PCRE2's 65,535 are clamped (a larger maximum is unbounded).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,7 +41,14 @@ struct Translation {
   std::uint32_t scan_cost = 1;  // steps per unit that a repeat scans
 };
 
-// A pattern that ECMAScript rejects is a Failure.
+// The longest pattern translated (294,912 units): longer ones are refused before anything is
+// built from them, since the parse and the translation keep a hundred bytes or more for each
+// unit. It leaves room for the longest pattern krSEARCH builds, a cell-sized find text and two
+// cell-sized contexts of wildcards ("*" is three units, ".*?").
+constexpr std::size_t kMaxPatternLength = 9 * 32768;
+
+// A pattern that ECMAScript rejects is a Failure, and so is one longer than kMaxPatternLength or
+// whose translation PCRE2 would not compile in a fraction of a second.
 Translation translate_pattern(std::u16string_view source, bool ignore_case);
 
 }  // namespace kestrune::regexp_internal

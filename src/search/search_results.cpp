@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/failure.hpp"
+#include "base/result_limits.hpp"
 #include "search/text_search.hpp"
 #include "variant/conversions.hpp"
 #include "variant/locale.hpp"
@@ -102,6 +103,22 @@ Variant decimal_text(double value) {
   return Variant::text(format_number(value, decimal_separator()));
 }
 
+// The units of text a list holds, counted item by item: windows widened by a length offset can
+// repeat most of the text for every match, so the whole list is held to kMaxResultLength.
+class ListLength {
+ public:
+  explicit ListLength(std::size_t copies) : copies_(copies) {}
+  // Counts an item that the list holds `copies` times; a Failure past the limit.
+  void add(const Variant& item) {
+    if (item.is_text()) units_ += copies_ * item.text_value().size();
+    require_result_length(units_);
+  }
+
+ private:
+  std::size_t copies_;
+  std::size_t units_ = 0;
+};
+
 // The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k), or the
 // items in `kept` (whose room is reused from call to call) and their number. The grid is
 // sparse: its other cells are empty, and a caller that reads only some cells never pays for
@@ -109,15 +126,21 @@ Variant decimal_text(double value) {
 template <class Item>
 Variant result_list(std::size_t count, ListLayout layout, std::vector<Variant>& kept, Item&& item) {
   if (layout == ListLayout::kept_in_memory) {
+    ListLength length(1);
     kept.clear();
     kept.reserve(count);
-    for (std::size_t k = 1; k <= count; ++k) kept.push_back(item(k));
+    for (std::size_t k = 1; k <= count; ++k) {
+      kept.push_back(item(k));
+      length.add(kept.back());
+    }
     return Variant::number(double(count));
   }
   if (count > 0 && count > kMaxGridCells / count) fail("the result grid would be too large");
   Array grid = Array::sparse_two_dimensional(count, count);
+  ListLength length(2);
   for (std::size_t k = 1; k <= count; ++k) {
     Variant value = item(k);
+    length.add(value);
     const auto index = std::int32_t(k);
     if (k > 1) grid.set(index, 1, value);
     grid.set(1, index, std::move(value));

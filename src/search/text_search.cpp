@@ -3,8 +3,14 @@
 #include <cmath>
 #include <optional>
 
+#include <exception>
+#include <new>
+#include <optional>
 #include "regexp/regexp.hpp"
 #include "search/result_code.hpp"
+
+#include "base/failure.hpp"
+#include "regexp/regexp.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
 #include "variant/calling_pattern.hpp"
@@ -95,6 +101,10 @@ Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
   RegExp& re = memory.matcher();
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
+  if (code == ResultCode::match_count) {
+    const std::size_t count = re.CountMatches(texts.subject);
+    return count == 0 ? a.not_found_return : Variant::number(double(count));
+  }
   const MatchCollection matches = re.Execute(texts.subject);
   if (matches.Count() == 0) return a.not_found_return;
   const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
@@ -128,8 +138,13 @@ std::u16string reverse_text(std::u16string_view text) {
 }
 
 Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments, ListLayout layout) {
-  return answer_or_not_found_return(arguments.not_found_return,
-                                    [&] { return search_or_replace(memory, arguments, layout); });
+  try {
+    return search_or_replace(memory, arguments, layout);
+  } catch (const Failure& failure) {
+    // A search that ran out of budget did not find nothing: it is the member's failure.
+    if (failure.kind() == FailureKind::out_of_budget) throw;
+    return arguments.not_found_return;
+  }
 }
 
 }  // namespace kestrune

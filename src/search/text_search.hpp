@@ -5,7 +5,9 @@
 // translates the find text and the two context texts from the search syntax into one pattern,
 // and then either replaces the first or every match (replace mode: replace_text given) or
 // answers one of the result codes about the matches (search mode). Working from the right means
-// searching the reversed text. It never raises: every failure answers not_found_return. The
+// searching the reversed text. Every failure answers not_found_return, except a search that
+// could not finish (FailureKind::out_of_budget, or no memory): that is raised to the member, whose
+// failure answer it is, so that it is never read as "no match" (a count of 0, for instance). The
 // calling object's SearchMemory saves repeated translations and searches.
 //
 //   SearchMemory memory;
