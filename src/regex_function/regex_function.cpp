@@ -21,21 +21,21 @@ namespace {
 // The return types krREGEX knows. -1 and 0 pick a replacement (every match, first match) and
 // otherwise report like 1.
 enum ReturnType : int {
-  kEveryMatchReplaced = -1,
-  kFirstMatchReplaced = 0,
-  kFirstPosition = 1,
-  kFirstLength = 2,
-  kFirstValue = 3,
-  kMatchCount = 4,
-  kAllPositions = 5,
-  kAllLengths = 6,
-  kAllValues = 7,
+  every_match_replaced = -1,
+  first_match_replaced = 0,
+  first_position = 1,
+  first_length = 2,
+  first_value = 3,
+  match_count = 4,
+  all_positions = 5,
+  all_lengths = 6,
+  all_values = 7,
 };
 
 // In the order the comparisons are made: a text that is not a number fails at the first one.
-constexpr std::array kKnownReturnTypes{kEveryMatchReplaced, kFirstMatchReplaced, kFirstPosition,
-                                       kFirstLength,        kFirstValue,         kMatchCount,
-                                       kAllPositions,       kAllLengths,         kAllValues};
+constexpr std::array kKnownReturnTypes{every_match_replaced, first_match_replaced, first_position,
+                                       first_length,         first_value,          match_count,
+                                       all_positions,        all_lengths,          all_values};
 
 // The known return type that `return_type` equals as a number; nullopt for any other value.
 std::optional<ReturnType> known_return_type(const Variant& return_type) {
@@ -50,25 +50,25 @@ std::optional<ReturnType> known_return_type(const Variant& return_type) {
 // delete matches while the other return types still report.
 bool settle_replacement(const Variant& replace_text, Variant& return_type) {
   if (replace_text.is_missing()) {
-    default_if_missing(return_type, Variant::number(kFirstPosition));
+    default_if_missing(return_type, Variant::number(first_position));
     return false;
   }
   if (!equals_empty_text(replace_text)) {
-    default_if_missing(return_type, Variant::number(kFirstMatchReplaced));
+    default_if_missing(return_type, Variant::number(first_match_replaced));
     return true;
   }
   if (return_type.is_missing()) {
-    return_type = Variant::number(kFirstMatchReplaced);
+    return_type = Variant::number(first_match_replaced);
     return true;
   }
   const std::optional<ReturnType> code = known_return_type(return_type);
-  return code == kEveryMatchReplaced || code == kFirstMatchReplaced;
+  return code == every_match_replaced || code == first_match_replaced;
 }
 
 // Return types that need every match: replacing all of them, counting them, listing them.
 bool needs_every_match(std::optional<ReturnType> code) {
-  return code == kEveryMatchReplaced || code == kMatchCount || code == kAllPositions ||
-         code == kAllLengths || code == kAllValues;
+  return code == every_match_replaced || code == match_count || code == all_positions ||
+         code == all_lengths || code == all_values;
 }
 
 Variant position_of(const Match& match) { return Variant::number(double(match.FirstIndex) + 1); }
@@ -86,16 +86,16 @@ Variant each_match(const MatchCollection& matches, Variant (*field)(const Match&
 // The report on at least one match, but for the count; any return type that is not 2 to 7
 // reports as 1.
 Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
-  switch (code.value_or(kFirstPosition)) {
-    case kFirstLength:
+  switch (code.value_or(first_position)) {
+    case first_length:
       return length_of(matches.Item(0));
-    case kFirstValue:
+    case first_value:
       return value_of(matches.Item(0));
-    case kAllPositions:
+    case all_positions:
       return each_match(matches, position_of);
-    case kAllLengths:
+    case all_lengths:
       return each_match(matches, length_of);
-    case kAllValues:
+    case all_values:
       return each_match(matches, value_of);
     default:
       return position_of(matches.Item(0));
@@ -125,7 +125,7 @@ Variant apply_regex(Variant& string_to_search, Variant& regex, Variant& case_sen
       if (!matcher.Test(text)) return not_found_return;
       return Variant::text(matcher.Replace(text, replacement));
     }
-    if (code == kMatchCount) {
+    if (code == match_count) {
       // Counted without keeping the matches.
       const std::size_t count = matcher.CountMatches(text);
       return count == 0 ? not_found_return : Variant::number(double(count));
