@@ -23,6 +23,12 @@ struct pcre2_real_match_context_16;
 
 namespace kestrune::regexp_internal {
 
+// PCRE2's compiler recurses once a nesting level of its groups, about 0.6 KiB a level: this
+// keeps it within half of a 1 MiB thread stack, like the parser's kMaxGroupNesting. The
+// translator writes up to two PCRE2 groups for an ECMAScript group (a repeated lookahead, or
+// alternatives in a repeated group), so such patterns meet this limit first, at 400 levels.
+constexpr std::uint32_t kMaxEngineGroupNesting = 800;
+
 class CompiledPattern {
  public:
   // A pattern that does not compile is a Failure.
