@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh
+bash scripts/build-pcre2.sh linux
 cmake --preset release >/dev/null
 cmake --build --preset release --target kestrune
 kestrune=build/release/cli/kestrune

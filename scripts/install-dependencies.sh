@@ -4,7 +4,8 @@
 set -euo pipefail
 
 # (Node.js, used only to regenerate the checked-in tables under tools/, is not needed here.)
-packages=(cmake ninja-build g++ pkg-config libpcre2-dev googletest libgtest-dev libbenchmark-dev)
+# PCRE2 is built from Debian's source package (scripts/build-pcre2.sh), which needs dpkg-dev.
+packages=(cmake ninja-build g++ pkg-config dpkg-dev googletest libgtest-dev libbenchmark-dev)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()

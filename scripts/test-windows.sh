@@ -29,7 +29,7 @@ install_packages() {
 
 build() {
   local start=$SECONDS
-  bash scripts/build-pcre2-mingw.sh
+  bash scripts/build-pcre2.sh mingw-w64-x86_64
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$jobs" --target kestrune_dll com_client
   echo "Build: $((SECONDS - start)) s"

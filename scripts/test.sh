@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-release}"
 scripts/install-dependencies.sh
+bash scripts/build-pcre2.sh linux
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"
 ctest --preset "$preset" -j "$(nproc)"

@@ -1,7 +1,9 @@
-// The regular-expression service: its object model, what does not compile, the PCRE2 JIT faults
-// it works around, the budget on runaway patterns, long legitimate matches, and the conformance
-// table that Node produced (tests/data/regexp_conformance.tsv).
+// The regular-expression service: its object model, what does not compile, patterns as large
+// and as deep as a cell allows, the PCRE2 JIT faults it works around, the budget on runaway
+// patterns, long legitimate matches, and the conformance table that Node produced
+// (tests/data/regexp_conformance.tsv).
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cstdlib>
 #include <string>
@@ -15,6 +17,7 @@
 #include "regexp/compiled_pattern.hpp"
 #include "regexp/match_loop.hpp"
 #include "regexp/pattern_cache.hpp"
+#include "regexp/pattern_parser.hpp"
 #include "regexp/regexp.hpp"
 #include "regexp/translator.hpp"
 #include "regexp_case_file.hpp"
@@ -219,12 +222,129 @@ TEST(RegExpFailure, OversizedPatternsFailBeforeTheyAreBuilt) {
   }
 }
 
-TEST(RegExpFailure, NestingIsLimited) {
-  std::u16string deep;
-  for (int i = 0; i < 200; ++i) deep = u"(?:" + deep + u"a)";
-  EXPECT_TRUE(Configured(deep).Test(std::u16string(200, u'a')));
-  for (int i = 0; i < 100; ++i) deep = u"(" + deep + u")";
-  EXPECT_THROW(Configured(deep).Test(u"a"), Failure);
+// ---- patterns as large as a cell -----------------------------------------------------------
+
+// `open` and `close` around "a", `depth` times.
+std::u16string nested(std::u16string_view open, std::u16string_view close, int depth) {
+  std::u16string pattern;
+  for (int i = 0; i < depth; ++i) pattern += open;
+  pattern += u'a';
+  for (int i = 0; i < depth; ++i) pattern += close;
+  return pattern;
+}
+
+// Distinct names of three syllables ("Ananan", "Beanan", ...), none the start of another.
+std::vector<std::u16string> names(std::size_t count) {
+  static constexpr std::u16string_view kSyllables[] = {
+      u"an", u"be", u"ca", u"do", u"el", u"fa", u"gi", u"ho", u"ir", u"ja", u"ke", u"lo", u"ma",
+      u"ni", u"or", u"pe", u"qu", u"ra", u"si", u"to", u"ul", u"va", u"wi", u"xa", u"yo", u"ze"};
+  constexpr std::size_t kCount = std::size(kSyllables);
+  std::vector<std::u16string> out;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::u16string name(kSyllables[i % kCount]);
+    name += kSyllables[i / kCount % kCount];
+    name += kSyllables[i / (kCount * kCount) % kCount];
+    name[0] = char16_t(name[0] - u'a' + u'A');
+    out.push_back(std::move(name));
+  }
+  return out;
+}
+
+std::u16string alternation_of(const std::vector<std::u16string>& alternatives) {
+  std::u16string pattern;
+  for (const std::u16string& alternative : alternatives) {
+    if (!pattern.empty()) pattern += u'|';
+    pattern += alternative;
+  }
+  return pattern;
+}
+
+struct CellPatternCase {
+  const char* what;
+  std::u16string pattern;
+  std::u16string text;
+  std::string expected;
+};
+
+// Each was refused once, answered as not found: by the nesting limit, or by PCRE2's compiled
+// size limit of 64 K units at link size 2.
+TEST(RegExpLargePatterns, PatternsThatFitACellCompile) {
+  const std::vector<std::u16string> many_names = names(4400);
+  const std::u16string& last_name = many_names.back();
+  const CellPatternCase cases[] = {
+      {"251 nested groups", nested(u"(", u")", 251), u"xa", "1+1"},
+      {"an alternation of 4,400 names", alternation_of(many_names), u"Call " + last_name,
+       "5+" + std::to_string(last_name.size())},
+      {"2,800 of krSEARCH's ? (any unit)", std::u16string(2800, u'.'), std::u16string(2800, u'B'),
+       "0+2800"},
+  };
+  for (const CellPatternCase& c : cases) {
+    ASSERT_LE(c.pattern.size(), kLongestCell) << c.what;
+    EXPECT_EQ(spans_of(Configured(c.pattern).Execute(c.text)), c.expected) << c.what;
+  }
+}
+
+// A Windows caller's thread may have a 1 MiB stack, of which the host keeps about half. The
+// sanitizers' frames are several times larger.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::size_t kCallersStack = 4096 * 1024;
+#else
+constexpr std::size_t kCallersStack = 512 * 1024;
+#endif
+
+// What `re` finds in "xa", or "failure", on a thread with `stack_size` bytes of stack.
+std::string first_match_on_stack(const std::u16string& pattern, std::size_t stack_size) {
+  struct Call {
+    const std::u16string& pattern;
+    std::string outcome;
+  } call{pattern, {}};
+  const auto run = [](void* data) -> void* {
+    Call& c = *static_cast<Call*>(data);
+    try {
+      c.outcome = spans_of(Configured(c.pattern).Execute(u"xa"));
+    } catch (const Failure&) {
+      c.outcome = "failure";
+    }
+    return nullptr;
+  };
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, stack_size);
+  pthread_t thread;
+  if (pthread_create(&thread, &attributes, run, &call) != 0) return "no thread";
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  return call.outcome;
+}
+
+struct NestingCase {
+  const char* what;
+  std::u16string_view open;
+  std::u16string_view close;
+  int depth;
+  const char* expected;
+};
+
+// The shapes that take the most stack in the parser, the translator and PCRE2's compiler, as
+// deep as they are taken, then one level deeper.
+TEST(RegExpLargePatterns, DeepestNestingRunsOnACallersStack) {
+  constexpr int deepest = regexp_internal::kMaxGroupNesting;
+  // The translator writes two PCRE2 groups for each of these, and PCRE2's limit comes first.
+  constexpr int deepest_doubled = regexp_internal::kMaxEngineGroupNesting / 2;
+  const NestingCase cases[] = {
+      {"capturing groups", u"(", u")", deepest, "1+1"},
+      {"alternatives", u"(b|", u")", deepest, "1+1"},
+      {"lookbehinds", u"(?<=", u")", deepest, "2+0"},
+      {"lazy repeated groups", u"(", u")*?", deepest, "0+0"},
+      {"repeated lookaheads", u"(?=", u")*", deepest_doubled, "0+0"},
+      {"alternatives in repeated groups", u"(?:b|", u")*", deepest_doubled, "0+0"},
+      {"capturing groups, too deep", u"(", u")", deepest + 1, "failure"},
+      {"repeated lookaheads, too deep for PCRE2", u"(?=", u")*", deepest_doubled + 1, "failure"},
+  };
+  for (const NestingCase& c : cases) {
+    EXPECT_EQ(first_match_on_stack(nested(c.open, c.close, c.depth), kCallersStack), c.expected)
+        << c.what;
+  }
 }
 
 // ---- PCRE2 10.42 JIT faults --------------------------------------------------------------------

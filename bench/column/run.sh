@@ -13,7 +13,7 @@
 #   bash bench/column/run.sh                     # 1,000,000 rows; Calc on 100,000
 #   ROWS=100000 bash bench/column/run.sh         # a quicker look
 #
-# Needs: cmake, ninja, g++, libpcre2-dev, python3; for Calc, libreoffice-calc-nogui and
+# Needs: cmake, ninja, g++, pkg-config, dpkg-dev (for scripts/build-pcre2.sh), python3; for Calc, libreoffice-calc-nogui and
 # python3-uno (apt-get install --no-install-recommends); without soffice the Calc column is
 # left out. Everything goes to $OUT (build/fill/column).
 set -euo pipefail
@@ -27,6 +27,8 @@ SMALL_ROWS=${SMALL_ROWS:-100000}
 CALC_ROWS=${CALC_ROWS:-100000}
 PYTHON=${PYTHON:-python3}
 
+bash "$ROOT/scripts/build-pcre2.sh" linux >/dev/null
+export PKG_CONFIG_LIBDIR=$ROOT/build/pcre2-linux/install/lib/pkgconfig
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_BENCH=ON >/dev/null
 cmake --build "$BUILD" --target kestrune pcre2_floor >/dev/null
 KESTRUNE=$BUILD/cli/kestrune

@@ -11,8 +11,6 @@
 namespace kestrune::regexp_internal {
 namespace {
 
-// The translator nests up to about three PCRE2 groups per ECMAScript group.
-constexpr std::uint32_t kParensNestLimit = 1000;
 // A search over more units than this on the interpreter may have grown its frame store large.
 constexpr std::size_t kLongTextForInterpreter = 4096;
 // What a callout returns to end the search, or to make the engine backtrack from there.
@@ -37,7 +35,7 @@ std::uint32_t compile_options(bool unicode_case) {
 pcre2_code* compile(const std::u16string& source, bool unicode_case) {
   pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
   if (!context) fail("no memory for regular-expression compiling");
-  pcre2_set_parens_nest_limit(context, kParensNestLimit);
+  pcre2_set_parens_nest_limit(context, kMaxEngineGroupNesting);
   int error = 0;
   PCRE2_SIZE offset = 0;
   pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),

@@ -25,6 +25,12 @@ namespace kestrune::regexp_internal {
 
 // The span of a group that took no part in a match.
 constexpr std::size_t kUnset = SIZE_MAX;
+// PCRE2's compiler recurses once a nesting level of its groups, about 0.6 KiB a level: this
+// keeps it within half of a 1 MiB thread stack, like the parser's kMaxGroupNesting. The
+// translator writes up to two PCRE2 groups for an ECMAScript group (a repeated lookahead, or
+// alternatives in a repeated group), so such patterns meet this limit at the
+// parser's own, 300 levels.
+constexpr std::uint32_t kMaxEngineGroupNesting = 600;
 
 class CompiledPattern {
  public:

@@ -10,8 +10,6 @@
 namespace kestrune::regexp_internal {
 namespace {
 
-// Deeper nesting than this is refused rather than risking the stack here or in PCRE2's compiler.
-constexpr int kMaxNesting = 250;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 
 bool is_decimal_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -312,7 +310,7 @@ class Parser {
 
   // The disjunction inside a group, up to and including its ")".
   PatternNode parse_nested() {
-    if (++depth_ > kMaxNesting) reject("groups nested too deeply");
+    if (++depth_ > kMaxGroupNesting) reject("groups nested too deeply");
     PatternNode body = parse_disjunction();
     if (peek() != u')') reject("unterminated group");
     ++pos_;
