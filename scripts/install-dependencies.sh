@@ -6,6 +6,8 @@ set -euo pipefail
 # (Node.js, used only to regenerate the checked-in tables under tools/, is not needed here.)
 packages=(cmake ninja-build g++ pkg-config libpcre2-dev googletest libgtest-dev libbenchmark-dev)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+# The reference's web pages and help file: converter, help compiler, help reader.
+if [ "${1:-}" = "--reference" ]; then packages+=(cmark-gfm fp-utils-3.2.2 libchm-bin); fi
 
 missing=()
 for package in "${packages[@]}"; do
