@@ -5,6 +5,7 @@
 #include <span>
 
 #include "base/failure.hpp"
+#include "cli/suggestion.hpp"
 
 namespace kestrune::cli {
 namespace {
@@ -43,7 +44,7 @@ const MemberInfo* member_for(const ParsedCall& call, std::string& error) {
   }
   const MemberInfo* member = find_member(call.name);
   if (member == nullptr) {
-    error = "no member named " + call.name;
+    error = "no member named " + call.name + did_you_mean(call.name, member_names());
     return nullptr;
   }
   // A list member's one parameter is the gathered array, which is never missing.

@@ -14,10 +14,13 @@
 #include "base/utf8.hpp"
 #include "cli/evaluate.hpp"
 #include "cli/fill.hpp"
+#include "cli/help.hpp"
 #include "cli/output.hpp"
+#include "cli/suggestion.hpp"
 #include "platform/posix/posix_host_platform.hpp"
 #include "platform/posix/posix_locale.hpp"
 #include "variant/locale.hpp"
+#include "variant/mdl_constants.hpp"
 
 namespace {
 
@@ -32,7 +35,10 @@ constexpr const char* kUsage =
     "usage: kestrune [--json] [--decimal-separator C] [CALL...]\n"
     "       kestrune fill FORMULA [INPUT.csv] [-o OUTPUT.csv] [--header] [--threads N]\n"
     "Evaluates worksheet calls such as krSEARCH(\"a-b-c\", \"-\", , 3); without CALL arguments,\n"
-    "reads one call a line from standard input. \"kestrune fill --help\" tells about fill.\n";
+    "reads one call a line from standard input. \"kestrune fill --help\" tells about fill.\n"
+    "\"kestrune help\" lists the functions, \"kestrune help NAME\" shows one's page.\n";
+
+constexpr std::string_view kOptions[] = {"--json", "--decimal-separator", "--help", "--version"};
 
 struct Options {
   bool json = false;
@@ -55,8 +61,13 @@ bool read_options(int argc, char** argv, Options& options) {
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       std::exit(kAllAnswered);
+    } else if (arg == "--version") {
+      std::cout << "kestrune " << kestrune::to_utf8(kestrune::mdl_Constants::version) << '\n';
+      std::exit(kAllAnswered);
     } else if (arg.rfind("--", 0) == 0) {
-      std::cerr << "kestrune: unknown option or missing value: " << arg << "\n" << kUsage;
+      std::cerr << "kestrune: unknown option " << arg << kestrune::cli::did_you_mean(arg, kOptions)
+                << "\n"
+                << kUsage;
       return false;
     } else {
       options.calls.push_back(arg);
@@ -184,6 +195,10 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   try {
     if (argc > 1 && std::string(argv[1]) == "fill") return fill_command(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "help") {
+      const std::vector<std::string> topics(argv + 2, argv + argc);
+      return kestrune::cli::run_help(topics, std::cout, std::cerr) ? kAllAnswered : kUnreadable;
+    }
     Options options;
     if (!read_options(argc, argv, options)) return kUnreadable;
     install_platform(options.decimal_separator);

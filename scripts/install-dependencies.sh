@@ -7,6 +7,8 @@ set -euo pipefail
 # PCRE2 is built from Debian's source package (scripts/build-pcre2.sh), which needs dpkg-dev.
 packages=(cmake ninja-build g++ pkg-config dpkg-dev googletest libgtest-dev libbenchmark-dev)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+# The reference's web pages and help file: converter, help compiler, help reader.
+if [ "${1:-}" = "--reference" ]; then packages+=(cmark-gfm fp-utils-3.2.2 libchm-bin); fi
 
 missing=()
 for package in "${packages[@]}"; do

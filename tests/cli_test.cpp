@@ -285,5 +285,30 @@ TEST(Program, StatusTwoWhenItCannotWorkAsAsked) {
   }
 }
 
+struct HelpCase {
+  const char* arguments;  // standard error joined to the output
+  const char* output_starts_with;
+  int status;
+};
+
+TEST(Program, HelpVersionAndSuggestions) {
+  const HelpCase cases[] = {
+      {"--version", "kestrune 1.0\n", 0},
+      {"help", "The worksheet functions", 0},
+      {"help krregex", "# krREGEX\n", 0},
+      {"help search-synatx 2>&1",
+       "kestrune help: no page named search-synatx (did you mean search-syntax?)\n", 2},
+      {"'krSERCH(\"a\", \"b\")' 2>&1",
+       "\nkestrune: cannot read the call: no member named krSERCH (did you mean krSEARCH?)\n", 2},
+      {"--jsno 'krVERSION()' 2>&1", "kestrune: unknown option --jsno (did you mean --json?)\n", 2},
+      {"--verison 2>&1", "kestrune: unknown option --verison (did you mean --version?)\n", 2},
+  };
+  for (const HelpCase& c : cases) {
+    const ProgramRun run = run_program(c.arguments);
+    EXPECT_TRUE(run.output.starts_with(c.output_starts_with)) << c.arguments << ":\n" << run.output;
+    EXPECT_EQ(run.status, c.status) << c.arguments;
+  }
+}
+
 }  // namespace
 }  // namespace kestrune::cli

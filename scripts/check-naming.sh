@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Checks the naming convention of internal code (.clang-tidy) on every source file the Linux
+# build compiles; needs a configured release build (build/release/compile_commands.json).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+command -v run-clang-tidy >/dev/null || scripts/install-dependencies.sh --naming
+mapfile -t files < <(git ls-files 'src/*.cpp' 'cli/*.cpp' | grep -v -e '^src/com/' -e '^src/oleaut/' -e '/win32/')
+run-clang-tidy -quiet -p build/release -j "$(nproc)" -warnings-as-errors='*' \
+  -extra-arg=-Wno-unknown-warning-option -header-filter="^$PWD/(src|cli)/" "${files[@]}" \
+  >build/release/naming.log 2>&1 || { grep -E 'warning|error' build/release/naming.log | sort -u; exit 1; }
+echo "naming: ${#files[@]} files follow the convention"
