@@ -9,6 +9,7 @@ packages=(cmake ninja-build g++ pkg-config dpkg-dev googletest libgtest-dev libb
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 # The reference's web pages and help file: converter, help compiler, help reader.
 if [ "${1:-}" = "--reference" ]; then packages+=(cmark-gfm fp-utils-3.2.2 libchm-bin); fi
+if [ "${1:-}" = "--naming" ]; then packages+=(clang-tidy); fi
 
 missing=()
 for package in "${packages[@]}"; do
