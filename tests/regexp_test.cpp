@@ -1,7 +1,8 @@
-// The regular-expression service: its object model, what does not compile, patterns as large
-// and as deep as a cell allows, the PCRE2 JIT faults it works around, the budget on runaway
-// patterns, long legitimate matches, and the conformance table that Node produced
-// (tests/data/regexp_conformance.tsv).
+// The regular-expression service: the conformance table that Node produced
+// (tests/data/regexp_conformance.tsv: matching, replacing, case, what does not compile, the PCRE2
+// JIT faults worked around), and what that table cannot show: remembered matches, patterns as
+// large and as deep as a cell allows, the budget on runaway patterns, long legitimate matches,
+// the cache and threads.
 #include <gtest/gtest.h>
 #include <pthread.h>
 
@@ -13,7 +14,6 @@
 #include "base/failure.hpp"
 #include "base/result_limits.hpp"
 #include "regexp/budget.hpp"
-#include "regexp/case_folding.hpp"
 #include "regexp/compiled_pattern.hpp"
 #include "regexp/match_loop.hpp"
 #include "regexp/pattern_cache.hpp"
@@ -57,32 +57,6 @@ std::string spans_of(const MatchCollection& matches) {
 
 // ---- the object model --------------------------------------------------------------------
 
-struct ExecuteCase {
-  const char16_t* pattern;
-  bool global;
-  const char16_t* text;
-  const char* expected;  // "start+length ..." or "none"
-};
-
-TEST(RegExpObjectModel, ExecuteFindsTheFirstOrEveryMatch) {
-  const ExecuteCase cases[] = {
-      {u"\\d", false, u"1a2b3", "0+1"},  // three matches, Global false: Count 1
-      {u"\\d", true, u"1a2b3", "0+1 2+1 4+1"},
-      {u"a.*?b", false, u"aXbYb", "0+3"},  // the lazy repeat takes the shortest stretch
-      {u"a.*?b", true, u"aXbYb", "0+3"},
-      {u"x", false, u"abc", "none"},
-      {u"", true, u"ab", "0+0 1+0 2+0"},
-      {u"a*", true, u"baa", "0+0 1+2 3+0"},
-      {u"(?:)|a", true, u"a", "0+0 1+0"},  // an empty match does not let "a" match after it
-      {u"(?<=a)b", true, u"abab", "1+1 3+1"},
-      {u"^a", true, u"aaa", "0+1"},
-  };
-  for (const auto& c : cases) {
-    Configured re(c.pattern, c.global);
-    EXPECT_EQ(spans_of(re.Execute(c.text)), c.expected) << escape(c.pattern);
-  }
-}
-
 TEST(RegExpObjectModel, MatchValueViewsTheSearchedText) {
   const std::u16string text = u"Order 42-A";
   Configured re(u"\\d+-.");
@@ -93,39 +67,6 @@ TEST(RegExpObjectModel, MatchValueViewsTheSearchedText) {
   EXPECT_EQ(matches.Item(0).Value, u"42-A");
   EXPECT_EQ(matches.Item(0).Value.data(), text.data() + 6);
   EXPECT_THROW(matches.Item(1), std::out_of_range);
-}
-
-struct ReplaceCase {
-  const char16_t* pattern;
-  bool global;
-  const char16_t* text;
-  const char16_t* replacement;
-  const char16_t* expected;
-};
-
-TEST(RegExpObjectModel, ReplaceTakesTheLeftmostOrEveryMatch) {
-  const ReplaceCase cases[] = {
-      {u"\\d", false, u"1a2b3", u"#", u"#a2b3"},
-      {u"\\d", true, u"1a2b3", u"#", u"#a#b#"},
-      {u"[0-9]+", false, u"abc123def456", u"", u"abcdef456"},
-      {u"(\\w+)@(\\w+)", true, u"me@x you@y", u"$2 at $1", u"x at me y at you"},
-      {u"x", true, u"abc", u"#", u"abc"},
-      {u"", true, u"ab", u"-", u"-a-b-"},
-  };
-  for (const auto& c : cases) {
-    Configured re(c.pattern, c.global);
-    EXPECT_EQ(re.Replace(c.text, c.replacement), c.expected) << escape(c.pattern);
-  }
-}
-
-TEST(RegExpObjectModel, TestAgreesWithExecute) {
-  for (const char16_t* text : {u"", u"abc", u"a1", u"\n"}) {
-    for (const char16_t* pattern : {u"\\d", u"^$", u"a|1", u"\\n"}) {
-      Configured re(pattern, true);
-      const bool found = re.Test(text);
-      EXPECT_EQ(found, re.Execute(text).Count() > 0) << escape(pattern) << " " << escape(text);
-    }
-  }
 }
 
 // Test remembers its match for Execute and Replace; nothing remembered may leak into a call on
@@ -158,43 +99,7 @@ TEST(RegExpObjectModel, RememberedMatchesCompareTheTextItself) {
   EXPECT_EQ(spans_of(re.Execute(text)), "0+1");
 }
 
-// ---- what does not compile ------------------------------------------------------------------
-
-TEST(RegExpFailure, UncompilablePatternsFailInEveryCall) {
-  const char16_t* patterns[] = {
-      u"(",
-      u"a)",
-      u"a\\",
-      u"[a",
-      u"a**",
-      u"a{1}{2}",
-      u"^*",
-      u"\\b+",
-      u"a++",
-      u"(?i)a",
-      u"(?>a)",
-      u"(?#x)",
-      u"(?|a)",
-      u"(*UTF)a",
-      u"(?R)",
-      u"(?P<n>a)",
-      u"(?<=a)*",
-      u"{1}",
-      u"[z-a]",
-      u"a{2,1}",
-      u"(?<a>.)(?<a>.)",
-      u"(?<a>.)\\k<b>",
-      u"(?<a>.)[\\k]",
-      // PCRE2 10.42 takes only fixed-length look-behinds.
-      u"(?<=a+)b",
-  };
-  for (const char16_t* pattern : patterns) {
-    Configured re(pattern, true);
-    EXPECT_THROW(re.Test(u"a"), Failure) << escape(pattern);
-    EXPECT_THROW(re.Execute(u"a"), Failure) << escape(pattern);
-    EXPECT_THROW(re.Replace(u"a", u"x"), Failure) << escape(pattern);
-  }
-}
+// ---- patterns too large to build -------------------------------------------------------------
 
 // What PCRE2 would compile is bounded before it is built: the pattern's length, and its
 // translation with the copies PCRE2 makes of repeated groups.
@@ -345,47 +250,6 @@ TEST(RegExpLargePatterns, DeepestNestingRunsOnACallersStack) {
   for (const NestingCase& c : cases) {
     EXPECT_EQ(first_match_on_stack(nested(c.open, c.close, c.depth), kCallersStack), c.expected)
         << c.what;
-  }
-}
-
-// ---- PCRE2 10.42 JIT faults --------------------------------------------------------------------
-
-struct JitFaultCase {
-  const char16_t* pattern;
-  bool ignore_case;
-  const char16_t* text;
-  const char* expected;
-  bool on_jit;  // whether the pattern runs on the JIT (so the workaround, not the engine, acts)
-};
-
-TEST(RegExpJitFaults, RepeatedReferenceToUnsetGroupMatches) {
-  const JitFaultCase cases[] = {
-      {u"(\\1+)x", false, u"ax", "1+1", true},
-      {u"(a)?\\1+b", false, u"b", "0+1", true},
-      {u"(?:(a)|b)\\1*c", false, u"bc", "0+2", true},
-      {u"(a)|\\1{2}x", false, u"x", "0+1", true},
-  };
-  for (const auto& c : cases) {
-    const regexp_internal::CompiledPattern pattern(c.pattern, c.ignore_case);
-    EXPECT_EQ(pattern.uses_jit(), c.on_jit) << escape(c.pattern);
-    Configured re(c.pattern, false, c.ignore_case);
-    EXPECT_EQ(spans_of(re.Execute(c.text)), c.expected) << escape(c.pattern);
-  }
-}
-
-TEST(RegExpJitFaults, CaseInsensitiveReferencesFoldNonAscii) {
-  const JitFaultCase cases[] = {
-      {u"(\u00e9)\\1", true, u"\u00e9\u00c9", "0+2", false},
-      {u"(\u03c3)\\1\\1", true, u"\u03c3\u03a3\u03c2", "0+3", false},
-      {u"(\u0434)\\1", true, u"\u0434\u0414", "0+2", false},
-      {u"(\u0131)\\1", true, u"\u0131I", "none", false},  // dotless i stays apart from I
-      {u"(\u00e9)\\1", false, u"\u00e9\u00c9", "none", true},
-  };
-  for (const auto& c : cases) {
-    const regexp_internal::CompiledPattern pattern(c.pattern, c.ignore_case);
-    EXPECT_EQ(pattern.uses_jit(), c.on_jit) << escape(c.pattern);
-    Configured re(c.pattern, false, c.ignore_case);
-    EXPECT_EQ(spans_of(re.Execute(c.text)), c.expected) << escape(c.pattern);
   }
 }
 
@@ -555,20 +419,6 @@ TEST(RegExpBudget, StepCounterChargesWorkSinceTheLastSite) {
   EXPECT_EQ(budget.remaining(), remaining);
 }
 
-TEST(RegExpBudget, SitesBeyondTheCalloutNumbersAreFoundByPosition) {
-  regexp_internal::BudgetSites sites;
-  for (std::uint32_t i = 0; i < 300; ++i) {
-    EXPECT_EQ(sites.next_callout_number(), std::min<std::uint32_t>(i + 1, 255));
-    regexp_internal::BudgetSite site;
-    site.pattern_position = 10 * i;
-    site.static_steps = i;
-    sites.add(site);
-  }
-  EXPECT_EQ(sites.find(7, 0).static_steps, 6u);
-  EXPECT_EQ(sites.find(255, 2540).static_steps, 254u);
-  EXPECT_EQ(sites.find(255, 2990).static_steps, 299u);
-}
-
 // Sites cost time, so patterns that cannot backtrack get none.
 TEST(RegExpBudget, PatternsWithoutBacktrackingHaveNoSites) {
   struct SiteCase {
@@ -584,33 +434,6 @@ TEST(RegExpBudget, PatternsWithoutBacktrackingHaveNoSites) {
     const regexp_internal::CompiledPattern pattern(c.pattern, false);
     EXPECT_EQ(pattern.budget_site_count() > 0, c.has_sites) << escape(c.pattern);
   }
-}
-
-// ---- case ------------------------------------------------------------------------------------
-
-TEST(RegExpCase, CanonicalFormIsSingleUnitUpperCaseThatStaysOutsideAscii) {
-  const std::pair<char16_t, char16_t> cases[] = {
-      {u'a', u'A'},           {u'A', u'A'},           {u'1', u'1'},
-      {u'\u00e9', u'\u00c9'}, {u'\u00df', u'\u00df'}, {u'\u017f', u'\u017f'},
-      {u'\u0131', u'\u0131'}, {u'\u212a', u'\u212a'}, {u'\u00b5', u'\u039c'},
-      {u'\u03c2', u'\u03a3'}, {u'\u01c5', u'\u01c4'}, {u'\u0149', u'\u0149'},
-  };
-  for (const auto& [unit, canonical] : cases) {
-    EXPECT_EQ(regexp_internal::canonical_case(unit), canonical) << int(unit);
-  }
-}
-
-TEST(RegExpCase, ClosureAddsEveryUnitOfTheSameCanonicalForm) {
-  using regexp_internal::CharSet;
-  const auto closed = [](CharSet set) { return regexp_internal::close_under_case(set); };
-  EXPECT_EQ(closed(CharSet::of(u'k')).ranges().size(), 2u);  // K k, not the Kelvin sign
-  EXPECT_FALSE(closed(CharSet::of(u'k')).contains(u'\u212a'));
-  EXPECT_TRUE(closed(CharSet::of(u'\u03c3')).contains(u'\u03c2'));
-  EXPECT_TRUE(closed(CharSet::of(u'\u03c2')).contains(u'\u03a3'));
-  EXPECT_TRUE(closed(CharSet::of(u'\u039c')).contains(u'\u00b5'));
-  EXPECT_FALSE(closed(CharSet::of(u'S')).contains(u'\u017f'));
-  EXPECT_TRUE(closed(CharSet::range(u'a', u'z')).contains(u'Q'));
-  EXPECT_TRUE(closed(CharSet::everything()).is_everything());
 }
 
 // ---- the cache and threads -----------------------------------------------------------------
