@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds kestrune.dll for 64-bit Windows with mingw-w64 and tests it under Wine, in a fresh
-# prefix: registration with regsvr32, the automation interface and the shared call tables
-# through a C++ client, a second decimal separator, the host integration against a stand-in
-# for the running host, a VBScript smoke test, and unregistration. Ends with "N passed,
-# M failed" and a non-zero status when anything failed.
+# prefix: registration with regsvr32, the automation interface, the shared call tables and the
+# function reference's examples through a C++ client (also under a second decimal separator),
+# the host integration against a stand-in for the running host, a VBScript smoke test, and
+# unregistration. Ends with "N passed, M failed" and a non-zero status when anything failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -65,6 +65,10 @@ mkdir -p "$addins" "$work"
 cp "$dll" "$addins/"
 cp "$bin/tests/windows/com_client.exe" tests/windows/smoke.vbs tests/data/member_calls.txt \
   tests/data/member_calls_comma.txt "$work/"
+mkdir -p "$work/docs"
+cp docs/functions/*.md "$work/docs/"
+pages=()  # the function reference's examples, as the client finds them in $work
+for page in docs/functions/*.md; do pages+=("docs/$(basename "$page")"); done
 registered='C:\Tools\Addins\kestrune.dll'
 
 passed=0
@@ -123,9 +127,9 @@ check "regsvr32 registers kestrune.dll" timeout 120 wine regsvr32 /s "$registere
 check "the server record names the registered file" server_record
 
 run_counted "automation interface" wine com_client.exe interface
-run_counted "call tables" wine com_client.exe calls member_calls.txt
+run_counted "call tables" wine com_client.exe calls member_calls.txt "${pages[@]}"
 run_counted "call tables, comma locale" \
-  env LC_ALL=de_DE.UTF-8 wine com_client.exe calls member_calls_comma.txt
+  env LC_ALL=de_DE.UTF-8 wine com_client.exe calls member_calls_comma.txt "${pages[@]}"
 run_counted "host integration" wine com_client.exe host 'C:\Tools\Addins'
 run_counted "VBScript" wine cscript //nologo smoke.vbs
 

@@ -9,15 +9,24 @@
 //   CallTable table = read_call_table(data_folder + "/member_calls.txt");
 //   for (const CallCase& c : table.cases) check(c.call, c.expected_json);
 //
-// On Linux a table runs through the program in one go (the function reference's examples run
-// the same way), and every case whose answer differs comes back as a message naming its line:
+// The function reference's examples are call tables too: in a page (docs/functions/*.md) every
+// fenced block whose info string is "calls" (optionally "calls --decimal-separator ,") holds
+// lines "call → answer". read_call_tables reads either kind of file, a page giving a table a
+// block:
+//
+//   for (const CallTable& block : read_call_tables("docs/functions/krSEARCH.md")) ...
+//
+// On Linux a table runs through the program in one go, and every case whose answer differs
+// comes back as a message naming its line:
 //
 //   for (const std::string& wrong : wrong_answers("member_calls.txt", table)) ADD_FAILURE() <<
 //   wrong;
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +80,93 @@ inline CallTable read_call_table(const std::string& path) {
     table.cases.push_back({number, text.substr(0, tab), text.substr(tab + 1)});
   }
   return table;
+}
+
+namespace call_table_internal {
+
+inline constexpr std::string_view kCallsInfo = "calls";
+inline constexpr std::string_view kSeparatorOption = "--decimal-separator ";
+inline constexpr std::string_view kArrow = "→";
+inline constexpr std::size_t kShortestFence = 3;
+
+inline std::string_view trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+inline std::size_t leading_backticks(std::string_view line) {
+  return std::min(line.find_first_not_of('`'), line.size());
+}
+
+// Where the arrow between call and answer stands: the first one outside a quoted text of the
+// call (a doubled quote inside a text toggles twice, so it needs no care of its own).
+inline std::size_t arrow_position(std::string_view line) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') quoted = !quoted;
+    if (!quoted && line.substr(i).starts_with(kArrow)) return i;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace call_table_internal
+
+// A page's examples, one call table per ```calls block. Other fenced blocks (those of any other
+// info string, and any fence nested in a longer one) are left alone. `name` labels errors.
+inline std::vector<CallTable> example_blocks(const std::string& name, const std::string& page) {
+  using namespace call_table_internal;
+  std::vector<CallTable> blocks;
+  std::istringstream lines(page);
+  std::string line;
+  std::size_t number = 0, fence = 0;
+  bool in_calls = false;
+  while (std::getline(lines, line)) {
+    ++number;
+    const std::size_t backticks = leading_backticks(line);
+    if (fence == 0 && backticks >= kShortestFence) {
+      fence = backticks;
+      const std::string_view info = trimmed(std::string_view(line).substr(backticks));
+      in_calls = info.starts_with(kCallsInfo);
+      if (!in_calls) continue;
+      blocks.emplace_back();
+      const std::size_t option = info.find(kSeparatorOption);
+      if (option != std::string_view::npos) {
+        blocks.back().decimal_separator = trimmed(info.substr(option + kSeparatorOption.size()));
+      }
+      continue;
+    }
+    if (fence != 0 && backticks >= fence && trimmed(line).size() == backticks) {
+      fence = 0;
+      in_calls = false;
+      continue;
+    }
+    if (!in_calls || trimmed(line).empty()) continue;
+    const std::size_t arrow = arrow_position(line);
+    if (arrow == std::string_view::npos) {
+      blocks.back().error = name + ":" + std::to_string(number) + ": no " + std::string(kArrow) +
+                            " between call and answer";
+      continue;
+    }
+    blocks.back().cases.push_back(
+        {number, std::string(trimmed(std::string_view(line).substr(0, arrow))),
+         std::string(trimmed(std::string_view(line).substr(arrow + kArrow.size())))});
+  }
+  return blocks;
+}
+
+// The tables of a file: a page's blocks, or the one table of a table file.
+inline std::vector<CallTable> read_call_tables(const std::string& path) {
+  if (!path.ends_with(".md")) return {read_call_table(path)};
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    CallTable unreadable;
+    unreadable.error = "cannot open " + path;
+    return {unreadable};
+  }
+  std::stringstream page;
+  page << file.rdbuf();
+  return example_blocks(path.substr(path.find_last_of("/\\") + 1), page.str());
 }
 
 #ifndef _WIN32

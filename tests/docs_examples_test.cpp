@@ -1,11 +1,10 @@
 // The function reference (docs/functions/*.md) against the program and the member table.
 //
-// Every example of a page is a case of a call table: a line "call → answer" inside a fenced
-// block whose info string is "calls" (optionally "calls --decimal-separator ,"), answered
-// through the kestrune command line exactly as the shared call tables are, and reported by page
-// and line when the answer differs. The pages must also say what the member table says: each
-// member has a section headed by its name that gives every parameter's help text, and the index
-// gives each member's one-line description.
+// Every example of a page is a case of a call table (call_table.hpp reads the ```calls blocks),
+// answered through the kestrune command line exactly as the shared call tables are, and
+// reported by page and line when the answer differs; the Windows client runs them too. The pages
+// must also say what the member table says: each member has a section headed by its name that gives
+// every parameter's help text, and the index gives each member's one-line description.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,11 +22,6 @@ namespace kestrune {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kCallsInfo = "calls";
-constexpr std::string_view kSeparatorOption = "--decimal-separator ";
-constexpr std::string_view kArrow = "→";
-constexpr std::size_t kShortestFence = 3;
 
 struct Page {
   std::string name;  // the file name, as failures report it
@@ -48,68 +42,7 @@ std::vector<Page> pages() {
   return found;
 }
 
-std::string_view trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::size_t leading_backticks(std::string_view line) {
-  return std::min(line.find_first_not_of('`'), line.size());
-}
-
-// Where the arrow between call and answer stands: the first one outside a quoted text of the
-// call (a doubled quote inside a text toggles twice, so it needs no care of its own).
-std::size_t arrow_position(std::string_view line) {
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') quoted = !quoted;
-    if (!quoted && line.substr(i).starts_with(kArrow)) return i;
-  }
-  return std::string_view::npos;
-}
-
-// The page's examples, one call table per ```calls block. Other fenced blocks (those of any
-// other info string, and any fence nested in a longer one) are left alone.
-std::vector<test::CallTable> examples(const Page& page) {
-  std::vector<test::CallTable> blocks;
-  std::istringstream lines(page.text);
-  std::string line;
-  std::size_t number = 0, fence = 0;
-  bool in_calls = false;
-  while (std::getline(lines, line)) {
-    ++number;
-    const std::size_t backticks = leading_backticks(line);
-    if (fence == 0 && backticks >= kShortestFence) {
-      fence = backticks;
-      const std::string_view info = trimmed(std::string_view(line).substr(backticks));
-      in_calls = info.starts_with(kCallsInfo);
-      if (!in_calls) continue;
-      blocks.emplace_back();
-      const std::size_t option = info.find(kSeparatorOption);
-      if (option != std::string_view::npos) {
-        blocks.back().decimal_separator = trimmed(info.substr(option + kSeparatorOption.size()));
-      }
-      continue;
-    }
-    if (fence != 0 && backticks >= fence && trimmed(line).size() == backticks) {
-      fence = 0;
-      in_calls = false;
-      continue;
-    }
-    if (!in_calls || trimmed(line).empty()) continue;
-    const std::size_t arrow = arrow_position(line);
-    std::string call(trimmed(std::string_view(line).substr(0, arrow)));
-    if (arrow == std::string_view::npos) {
-      blocks.back().error = page.name + ":" + std::to_string(number) + ": no " +
-                            std::string(kArrow) + " between call and answer";
-      continue;
-    }
-    std::string answer(trimmed(std::string_view(line).substr(arrow + kArrow.size())));
-    blocks.back().cases.push_back({number, std::move(call), std::move(answer)});
-  }
-  return blocks;
-}
+using test::call_table_internal::trimmed;
 
 // The text with every run of blanks and line breaks made one blank, so that a sentence wrapped
 // over lines of a page still reads as the sentence.
@@ -151,7 +84,7 @@ std::string section(const std::vector<Page>& all, std::string_view name) {
 TEST(DocsExamples, AnswerAsThePagesSay) {
   std::size_t count = 0;
   for (const Page& page : pages()) {
-    for (const test::CallTable& block : examples(page)) {
+    for (const test::CallTable& block : test::example_blocks(page.name, page.text)) {
       EXPECT_EQ(block.error, "");
       count += block.cases.size();
       if (block.cases.empty()) continue;
