@@ -494,36 +494,6 @@ TEST(FillCommandLine, Arguments) {
   }
 }
 
-TEST(FillCommandLine, FilesAndStandardStreams) {
-  const std::string in_path = testing::TempDir() + "fill_in.csv";
-  const std::string out_path = testing::TempDir() + "fill_out.csv";
-  {
-    std::FILE* file = std::fopen(in_path.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs("ab\ncd\n", file);
-    std::fclose(file);
-  }
-  std::string error;
-  const std::vector<std::string> arguments = {"Reverse(A)", in_path, "-o", out_path};
-  auto command = read_fill_command(arguments, error);
-  ASSERT_TRUE(command) << error;
-  std::istringstream unused;
-  std::ostringstream standard_output, messages;
-  EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), 0);
-  EXPECT_EQ(standard_output.str(), "");
-  std::FILE* file = std::fopen(out_path.c_str(), "rb");
-  ASSERT_NE(file, nullptr);
-  std::array<char, 64> written{};
-  const std::size_t size = std::fread(written.data(), 1, written.size(), file);
-  std::fclose(file);
-  EXPECT_EQ(std::string(written.data(), size), "ab,ba\ncd,dc\n");
-
-  command->input_path = testing::TempDir() + "no_such_dir/none.csv";
-  EXPECT_EQ(run_fill_command(*command, unused, standard_output, messages).exit_status(), 2);
-  std::remove(in_path.c_str());
-  std::remove(out_path.c_str());
-}
-
 std::string file_text(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
@@ -587,9 +557,6 @@ TEST(FillCommandLine, Program) {
   while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
   EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 0);
   EXPECT_EQ(output, "a b,b\nc d,d\n");
-
-  const std::string missing = KESTRUNE_PROGRAM " fill 'Reverse(A)' /no/such/file.csv 2>/dev/null";
-  EXPECT_EQ(WEXITSTATUS(std::system(missing.c_str())), 2);
 }
 
 }  // namespace
