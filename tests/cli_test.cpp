@@ -139,6 +139,7 @@ TEST(Output, JsonTextEscapes) {
             "\"Gr\xC3\xB6\xC3\x9F"
             "e\"");
   EXPECT_EQ(json_string(std::u16string(1, char16_t(0xDC00))), R"("\uDC00")");
+  EXPECT_EQ(json_string(std::u16string(1, char16_t(0xDFFF))), R"("\uDFFF")");
   EXPECT_EQ(json_string(u"\U0001F600"), "\"\xF0\x9F\x98\x80\"");
 }
 

@@ -199,12 +199,21 @@ TEST(ParseTruth, WordsAndNumbers) {
 
 TEST(RoundToWhole, HalvesToEven) {
   const std::pair<double, std::int32_t> cases[] = {
-      {2.5, 2}, {1.5, 2}, {3.5, 4}, {-2.5, -2}, {-0.5, 0}, {0.4999, 0}, {2.6, 3},
+      {2.5, 2},
+      {1.5, 2},
+      {3.5, 4},
+      {-2.5, -2},
+      {-0.5, 0},
+      {0.4999, 0},
+      {2.6, 3},
+      {2147483647.4, 2147483647},
+      {-2147483648, std::numeric_limits<std::int32_t>::min()},
   };
   for (const auto& [value, whole] : cases) {
     EXPECT_EQ(round_to_whole(value), whole) << value;
   }
   EXPECT_THROW(round_to_whole(3e9), Failure);
+  EXPECT_THROW(round_to_whole(2147483647.5), Failure);
   EXPECT_THROW(round_to_whole(std::nan("")), Failure);
 }
 
