@@ -85,7 +85,8 @@ def cell(field):
 def shown(value):
     """A Calc result as the CSV cell kestrune writes."""
     if isinstance(value, float):
-        return str(int(value)) if value.is_integer() else "%.15G" % value
+        # kestrune writes 15 significant digits, a whole number of more in exponent form.
+        return str(int(value)) if value.is_integer() and abs(value) < 1e15 else "%.15G" % value
     return value
 
 
@@ -135,10 +136,12 @@ class Column:
         return seconds, cpu, got
 
 
-def report(tool, family, rows, seconds, cpu, got, expected_path):
-    """Prints the run's line, and the first rows that differ from kestrune's on stderr."""
+def report(tool, family, rows, seconds, cpu, got, expected_path, as_calc_shows=dict()):
+    """Prints the run's line, and the first rows that differ from kestrune's on stderr;
+    `as_calc_shows` maps kestrune's cells that Calc shows otherwise."""
     with open(expected_path, newline="", encoding="utf-8") as theirs:
-        expected = [row[-1] for _, row in zip(range(rows), csv.reader(theirs))]
+        expected = [as_calc_shows.get(row[-1], row[-1])
+                    for _, row in zip(range(rows), csv.reader(theirs))]
     wrong = [(n, a, b) for n, (a, b) in enumerate(zip(got, expected), 1) if a != b]
     for n, a, b in wrong[:3]:
         print(f"{tool} {family} row {n}: calc {a!r}, kestrune {b!r}", file=sys.stderr)
