@@ -20,6 +20,7 @@ from calc_regex import Column, read_table, report, start_calc, stop_calc  # noqa
 from formulas import FORMULAS  # noqa: E402
 
 PIECE = re.compile(r'("(?:[^"]|"")*")|\b(TRUE|FALSE)\b|\b([A-G])\b(?!\()|(,)')
+CALL_ALONE = "krVERSION()"
 # The add-in answers a truth value as 1 or 0: Calc shows a returned boolean as a number.
 TRUTH_AS_NUMBER = {"TRUE": "1", "FALSE": "0"}
 
@@ -50,6 +51,9 @@ def main():
         office, context = start_calc(profile, environment[1:])
         try:
             column = Column(context, profile, table)
+            # What Calc's call of an add-in function costs alone: no argument, no work.
+            floor = column.compute(CALL_ALONE)
+            print(f"floor {CALL_ALONE} rows {column.rows} wall {floor[0]:.3f} cpu {floor[1]:.3f}")
             for formula in FORMULAS:
                 family = formula["family"]
                 expected = output_pattern.format(family=family)
@@ -60,24 +64,24 @@ def main():
                     measured = column.compute(text)
                     report(tool, family, column.rows, *measured, expected,
                            TRUTH_AS_NUMBER if tool == "addin" else {})
-                    lines[(tool, family)] = (column.rows, measured[0])
+                    lines[(tool, family)] = (column.rows, measured[0], measured[1])
             column.document.close(True)
         finally:
             stop_calc(context, office)
 
-    print("\n| family | add-in formula | add-in, cells/s | Calc REGEX, cells/s | add-in ÷ REGEX |")
+    print("\n| family | add-in formula | add-in, cells/s | Calc REGEX, cells/s | "
+          "add-in ÷ REGEX, wall / CPU time |")
     print("|---|---|--:|--:|--:|")
     for formula in FORMULAS:
         family = formula["family"]
-        count, seconds = lines[("addin", family)]
-        addin = count / seconds
+        count, seconds, cpu = lines[("addin", family)]
         regex = lines.get(("calc", family))
-        regex_rate = regex[0] / regex[1] if regex else None
-        ratio = f"{addin / regex_rate:.1f}×" if regex_rate else "—"
-        shown = addin_formula(formula["formula"]).replace("{r}", "1").replace("{{", "{") \
-            .replace("}}", "}")
-        print(f"| {family} | `={shown}` | {addin:,.0f} | "
-              f"{f'{regex_rate:,.0f}' if regex_rate else '—'} | {ratio} |")
+        ratios = (f"{regex[1] / seconds:.1f}× / {regex[2] / cpu:.1f}×" if regex else "—")
+        shown = addin_formula(formula["formula"]).format(r=1)
+        print(f"| {family} | `={shown}` | {count / seconds:,.0f} | "
+              f"{f'{regex[0] / regex[1]:,.0f}' if regex else '—'} | {ratios} |")
+    print(f"\nCalc's call of an add-in function alone (`={CALL_ALONE}`): "
+          f"{column.rows / floor[0]:,.0f} cells/s")
 
 
 if __name__ == "__main__":
