@@ -20,7 +20,6 @@
 #include <org/kestrune/XFunctions.hpp>
 
 #include <mutex>
-#include <new>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -139,31 +138,41 @@ class Functions final
   }
 
   css::uno::Any call(std::size_t position, std::span<const css::uno::Any* const> arguments) {
-    const MemberInfo& member = members()[position];
-    std::vector<Variant> values;
-    values.reserve(arguments.size());
-    for (const css::uno::Any* argument : arguments) values.push_back(variant_from_any(*argument));
-    check_required(member, values, static_cast<cppu::OWeakObject*>(this));
-    return answer(member, values);
+    return guarded([&] {
+      const MemberInfo& member = members()[position];
+      std::vector<Variant> values;
+      values.reserve(arguments.size());
+      for (const css::uno::Any* argument : arguments) {
+        values.push_back(variant_from_any(*argument));
+      }
+      check_required(member, values, static_cast<cppu::OWeakObject*>(this));
+      return answer(member, values);
+    });
   }
 
   // A list member's arguments, gathered as a worksheet gathers them for the member.
   css::uno::Any call_list(std::size_t position, const css::uno::Sequence<css::uno::Any>& list) {
-    Array gathered = Array::one_dimensional(std::size_t(list.getLength()), 0);
-    for (sal_Int32 i = 0; i < list.getLength(); ++i) gathered.at(i) = variant_from_any(list[i]);
-    std::vector<Variant> values{Variant::array(std::move(gathered))};
-    return answer(members()[position], values);
+    return guarded([&] {
+      Array gathered = Array::one_dimensional(std::size_t(list.getLength()), 0);
+      for (sal_Int32 i = 0; i < list.getLength(); ++i) gathered.at(i) = variant_from_any(list[i]);
+      std::vector<Variant> values{Variant::array(std::move(gathered))};
+      return answer(members()[position], values);
+    });
   }
 
-  // A member that fails shows #VALUE!, as a worksheet function that raises does.
   css::uno::Any answer(const MemberInfo& member, std::vector<Variant>& arguments) {
+    const std::lock_guard<std::mutex> one_call_at_a_time(calls_);
+    return any_from_variant(member.invoke(object_, arguments));
+  }
+
+  // A call that fails (a Failure, memory, a fault) shows #VALUE!, as a worksheet function that
+  // raises does: no C++ exception may cross into Calc, which would end the office.
+  template <class Work>
+  static css::uno::Any guarded(Work&& work) {
     try {
-      const std::lock_guard<std::mutex> one_call_at_a_time(calls_);
-      return any_from_variant(member.invoke(object_, arguments));
-    } catch (const Failure& failure) {
+      return work();
+    } catch (const std::exception& failure) {
       throw css::uno::RuntimeException(ustring_of_utf8(failure.what()));
-    } catch (const std::bad_alloc&) {
-      throw css::uno::RuntimeException("out of memory");
     }
   }
 
