@@ -10,6 +10,8 @@ if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 # The reference's web pages and help file: converter, help compiler, help reader.
 if [ "${1:-}" = "--reference" ]; then packages+=(cmark-gfm fp-utils-3.2.2 libchm-bin); fi
 if [ "${1:-}" = "--naming" ]; then packages+=(clang-tidy); fi
+# The Calc add-in: Calc without its GUI, the SDK, and uno for the system python.
+if [ "${1:-}" = "--calc" ]; then packages+=(libreoffice-calc-nogui libreoffice-dev python3-uno); fi
 
 missing=()
 for package in "${packages[@]}"; do
