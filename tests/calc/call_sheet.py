@@ -16,6 +16,7 @@ FILTERED = {
     "error argument": "Calc answers a formula whose argument is an error value with that error, "
                       "and never calls the function",
     "null argument": "Calc has no null value",
+    "one-cell range": "Calc passes a range or an inline array of one cell as that cell's value",
     "truth or blank read as such": "Calc passes TRUE as the number 1 and FALSE and a blank "
                                    "cell as 0; kept where the answer is the same for those "
                                    "numbers",
@@ -111,6 +112,8 @@ def filter_kind(arguments):
         return "error argument"
     if any(v == ("word", "NULL") for v in values):
         return "null argument"
+    if any(v[0] == "array" and len(v[1]) == 1 and len(v[1][0]) == 1 for v in values):
+        return "one-cell range"
     return None
 
 
