@@ -10,6 +10,12 @@ if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 # The reference's web pages and help file: converter, help compiler, help reader.
 if [ "${1:-}" = "--reference" ]; then packages+=(cmark-gfm fp-utils-3.2.2 libchm-bin); fi
 if [ "${1:-}" = "--naming" ]; then packages+=(clang-tidy); fi
+# The Windows DLLs, 64-bit and 32-bit, cross-compiled (widl reads Wine's IDL files), and the
+# archive that ships them.
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686-win32 mingw-w64-i686-dev mingw-w64-tools
+    libwine-dev zip unzip)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
