@@ -202,11 +202,11 @@ install_folder="$(unix_path "$(windows_folder LOCALAPPDATA)")/kestrune"
 export KESTRUNE_HOST_LOG='C:\kestrune-tests\host.log'
 host_log="$work/host.log"
 
-# Runs a script of the archive with the platform x64 (the one this Wine runs), the stand-in's
-# log emptied first; its output goes to $work/script.out.
+# Runs a script of the archive for a platform (x64 unless told: the one this Wine runs), the
+# stand-in's log emptied first; its output goes to $work/script.out.
 run_script() {
   rm -f "$host_log"
-  (cd "$work" && timeout 120 wine cscript //nologo "$archive\\$1" x64 2>/dev/null |
+  (cd "$work" && timeout 120 wine cscript //nologo "$archive\\$1" "${2:-x64}" 2>/dev/null |
     tr -d '\r' >script.out) || true
 }
 
@@ -246,6 +246,19 @@ run_counted "a refused install leaves no record" \
 
 timeout 60 wine reg add 'HKCU\Software\Microsoft\Office\16.0\Excel\Security' /v AccessVBOM \
   /t REG_DWORD /d 1 /f >/dev/null 2>&1
+# A platform whose DLL cannot be registered (the folder has no 32-bit one): stopped as cleanly.
+run_script install.vbs x86
+check "install.vbs reports a DLL it cannot register" said 'could not register the x86 kestrune.dll'
+check "install.vbs stops there: the workbook closed unsaved, the program quit" made_calls <<'CALLS'
+Application.DisplayAlerts = False
+Application.Workbooks
+Workbooks.Add
+Workbook.VBProject
+Workbook.Close False
+Application.Quit
+CALLS
+check "a failed registration leaves no file" nothing_installed
+
 run_script install.vbs
 check "install.vbs reports the installed add-in" said 'kestrune is installed'
 check "install.vbs builds the add-in from kestrune.bas and installs it" made_calls <<'CALLS'

@@ -84,6 +84,8 @@ Function Register(platform)
     Dim source, target
     source = fso.BuildPath(SourceFolder(), platform)
     target = fso.BuildPath(InstallFolder(), platform)
+    Register = False
+    If Not fso.FileExists(fso.BuildPath(source, kServerFile)) Then Exit Function
     If Not fso.FolderExists(InstallFolder()) Then fso.CreateFolder InstallFolder()
     If Not fso.FolderExists(target) Then fso.CreateFolder target
     fso.CopyFile fso.BuildPath(source, kServerFile), fso.BuildPath(target, kServerFile), True
@@ -93,7 +95,11 @@ Function Register(platform)
     Register = RunRegsvr32(platform, "")
 End Function
 
-Dim app, workbook, host, addIn, platform, registered, library, target
+Dim app, workbook, host, addIn, platform, registered, done, library, target
+If WScript.Arguments.Count > 1 Then Fail "usage: cscript install.vbs [x64 | x86]"
+For Each platform In Platforms()
+    If platform <> "x64" And platform <> "x86" Then Fail "usage: cscript install.vbs [x64 | x86]"
+Next
 Set app = CreateObject("Excel.Application")
 app.DisplayAlerts = False
 Set workbook = app.Workbooks.Add
@@ -104,16 +110,18 @@ If Not ProjectReachable(workbook) Then
         kTrustSetting & ", then run install.vbs again."
 End If
 
+registered = ""
 For Each platform In Platforms()
     If Not Register(platform) Then
-        For Each registered In Platforms()
-            RunRegsvr32 registered, "/u"
+        For Each done In Split(Trim(registered))
+            RunRegsvr32 done, "/u"
         Next
         If fso.FolderExists(InstallFolder()) Then fso.DeleteFolder InstallFolder(), True
         workbook.Close False
         app.Quit
         Fail "regsvr32 could not register the " & platform & " kestrune.dll for this user."
     End If
+    registered = registered & " " & platform
 Next
 
 workbook.VBProject.VBComponents.Import fso.BuildPath(SourceFolder(), kModuleFile)
