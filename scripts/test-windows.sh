@@ -223,6 +223,19 @@ made_calls() {
   return 1
 }
 
+# An install stopped before it changed anything: the probe of the VBA project, then the
+# workbook closed unsaved and the program quit.
+stopped_before_changes() {
+  made_calls <<'CALLS'
+Application.DisplayAlerts = False
+Application.Workbooks
+Workbooks.Add
+Workbook.VBProject
+Workbook.Close False
+Application.Quit
+CALLS
+}
+
 nothing_installed() { [ ! -e "$add_in" ] && [ ! -e "$install_folder" ]; }
 add_in_holds_module() { cmp -s "$add_in" "$module"; }
 
@@ -232,14 +245,8 @@ check "the stand-in registers as Excel.Application" \
 run_script install.vbs
 check "install.vbs names the setting that refuses the VBA project" \
   said 'Trust access to the VBA project object model'
-check "install.vbs stops at the refusal: the workbook closed unsaved, the program quit" made_calls <<'CALLS'
-Application.DisplayAlerts = False
-Application.Workbooks
-Workbooks.Add
-Workbook.VBProject
-Workbook.Close False
-Application.Quit
-CALLS
+check "install.vbs stops at the refusal: the workbook closed unsaved, the program quit" \
+  stopped_before_changes
 check "a refused install leaves no file" nothing_installed
 run_counted "a refused install leaves no record" \
   wine com_client.exe user-unregistered "$installed"
@@ -249,14 +256,8 @@ timeout 60 wine reg add 'HKCU\Software\Microsoft\Office\16.0\Excel\Security' /v 
 # A platform whose DLL cannot be registered (the folder has no 32-bit one): stopped as cleanly.
 run_script install.vbs x86
 check "install.vbs reports a DLL it cannot register" said 'could not register the x86 kestrune.dll'
-check "install.vbs stops there: the workbook closed unsaved, the program quit" made_calls <<'CALLS'
-Application.DisplayAlerts = False
-Application.Workbooks
-Workbooks.Add
-Workbook.VBProject
-Workbook.Close False
-Application.Quit
-CALLS
+check "install.vbs stops there: the workbook closed unsaved, the program quit" \
+  stopped_before_changes
 check "a failed registration leaves no file" nothing_installed
 
 run_script install.vbs
