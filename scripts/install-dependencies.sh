@@ -12,6 +12,12 @@ if [ "${1:-}" = "--reference" ]; then packages+=(cmark-gfm fp-utils-3.2.2 libchm
 if [ "${1:-}" = "--naming" ]; then packages+=(clang-tidy); fi
 # The Calc add-in: Calc without its GUI, the SDK, and uno for the system python.
 if [ "${1:-}" = "--calc" ]; then packages+=(libreoffice-calc-nogui libreoffice-dev python3-uno); fi
+# The Windows DLLs, 64-bit and 32-bit, cross-compiled (widl reads Wine's IDL files), and the
+# archive that ships them.
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686-win32 mingw-w64-i686-dev mingw-w64-tools
+    libwine-dev zip unzip)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -5,6 +5,9 @@
 //   com_client calls TABLE...                 shared call tables through IDispatch::Invoke
 //   com_client host FOLDER                    host integration; FOLDER holds the registered DLL
 //   com_client unregistered                   creation fails once the server is unregistered
+//   com_client module FILE                    the generated add-in module against the type library
+//   com_client user-registered PATH           the records of regsvr32 /n /i:user PATH
+//   com_client user-unregistered PATH         and of regsvr32 /u /n /i:user PATH: all gone
 //   com_client opened ADDRESS                 what the shell runs to open a link during "host"
 #include <windows.h>
 
@@ -19,13 +22,16 @@
 #include "com/kestrune_h.h"
 #include "host_checks.hpp"
 #include "interface_checks.hpp"
+#include "module_checks.hpp"
+#include "user_registration_checks.hpp"
 
 namespace {
 
 using namespace kestrune::client;
 
 constexpr const char* kUsage =
-    "usage: com_client interface | calls TABLE... | host FOLDER | unregistered\n";
+    "usage: com_client interface | calls TABLE... | host FOLDER | unregistered | module FILE |\n"
+    "       user-registered PATH | user-unregistered PATH\n";
 
 void check_unregistered(Checks& checks) {
   CLSID class_id{};
@@ -56,6 +62,11 @@ int wmain(int argc, wchar_t** argv) {
     check_unregistered(checks);
   } else if (mode == u"host" && argc == 3) {
     check_host_integration(text_of(argv[2]), checks);
+  } else if ((mode == u"user-registered" || mode == u"user-unregistered") && argc == 3) {
+    check_user_registration(text_of(argv[2]), mode == u"user-registered", checks);
+  } else if (mode == u"module" && argc == 3) {
+    ComPtr<IDispatch> kestrune = create_kestrune(checks);
+    if (kestrune) check_addin_module(text_of(argv[2]), *kestrune.Get(), checks);
   } else if (mode == u"interface" || mode == u"calls") {
     ComPtr<IDispatch> kestrune = create_kestrune(checks);
     if (kestrune && mode == u"interface") check_interface(*kestrune.Get(), checks);

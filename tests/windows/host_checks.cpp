@@ -132,19 +132,18 @@ class LinkOpener {
   bool had_previous_ = false;
 };
 
+BOOL CALLBACK collect_about_dialog(HWND window, LPARAM list) {
+  wchar_t caption[64] = {};
+  GetWindowTextW(window, caption, 64);
+  if (IsWindowVisible(window) && lstrcmpW(caption, L"About kestrune") == 0) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  }
+  return TRUE;
+}
+
 std::vector<HWND> about_dialogs() {
   std::vector<HWND> found;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM list) -> BOOL {
-        wchar_t caption[64] = {};
-        GetWindowTextW(window, caption, 64);
-        if (IsWindowVisible(window) && lstrcmpW(caption, L"About kestrune") == 0) {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), &collect_about_dialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

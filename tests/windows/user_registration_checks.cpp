@@ -1,0 +1,91 @@
+#include "user_registration_checks.hpp"
+
+namespace kestrune::client {
+namespace {
+
+constexpr const wchar_t* kUserClasses = L"Software\\Classes\\";
+constexpr const wchar_t* kClass = L"CLSID\\{2D935A7D-6081-4348-BEA1-CA0EA9759BB3}";
+constexpr const wchar_t* kLibrary = L"TypeLib\\{1BBB827F-7B79-4549-9747-02671DF120F8}";
+constexpr const wchar_t* kInterface = L"Interface\\{F2ADF626-393A-4840-9293-6B9A0DED3424}";
+constexpr const wchar_t* kPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+
+// Stands for the registered module's path, or its folder, in the expected values.
+constexpr const wchar_t* kModulePath = L"<module>";
+constexpr const wchar_t* kModuleFolder = L"<folder>";
+
+struct Record {
+  std::wstring key;  // under the user's classes
+  std::wstring name;
+  std::wstring value;
+};
+
+std::vector<Record> expected_records() {
+  const std::wstring class_key = kClass;
+  const std::wstring version = std::wstring(kLibrary) + L"\\16.0";
+  const std::wstring interface_records = kInterface;
+  return {
+      {class_key, L"", L"Kestrune.clsKestrune"},
+      {class_key + L"\\InprocServer32", L"", kModulePath},
+      {class_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {class_key + L"\\ProgID", L"", L"Kestrune.clsKestrune"},
+      {class_key + L"\\VERSION", L"", L"16.0"},
+      {class_key + L"\\TypeLib", L"", L"{1BBB827F-7B79-4549-9747-02671DF120F8}"},
+      {class_key + L"\\Programmable", L"", L""},
+      {L"Kestrune.clsKestrune", L"", L"Kestrune.clsKestrune"},
+      {L"Kestrune.clsKestrune\\Clsid", L"", L"{2D935A7D-6081-4348-BEA1-CA0EA9759BB3}"},
+      {version, L"", L"kestrune text worksheet functions"},
+      {version + L"\\FLAGS", L"", L"0"},
+      {version + L"\\HELPDIR", L"", kModuleFolder},
+      {version + L"\\0\\" + kPlatform, L"", kModulePath},
+      {interface_records, L"", L"_clsKestrune"},
+      {interface_records + L"\\ProxyStubClsid", L"", L"{00020424-0000-0000-C000-000000000046}"},
+      {interface_records + L"\\ProxyStubClsid32", L"", L"{00020424-0000-0000-C000-000000000046}"},
+      {interface_records + L"\\TypeLib", L"", L"{1BBB827F-7B79-4549-9747-02671DF120F8}"},
+      {interface_records + L"\\TypeLib", L"Version", L"16.0"},
+  };
+}
+
+// A value under HKEY_CURRENT_USER, or "(none)".
+std::wstring user_value(const std::wstring& key, const std::wstring& name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, (kUserClasses + key).c_str(),
+                   name.empty() ? nullptr : name.c_str(), RRF_RT_REG_SZ, nullptr, value,
+                   &size) != ERROR_SUCCESS) {
+    return L"(none)";
+  }
+  return value;
+}
+
+bool key_exists(HKEY root, const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+std::string narrow(const std::wstring& text) { return utf8(text_of(text.c_str())); }
+
+}  // namespace
+
+void check_user_registration(const std::u16string& module_path, bool registered, Checks& checks) {
+  const std::wstring path(module_path.begin(), module_path.end());
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+  for (const Record& record : expected_records()) {
+    const std::wstring wanted = !registered                     ? L"(none)"
+                                : record.value == kModulePath   ? path
+                                : record.value == kModuleFolder ? folder
+                                                                : record.value;
+    const std::wstring got = user_value(record.key, record.name);
+    checks.expect(got == wanted, narrow(record.key + L" " + record.name + L": " + got));
+  }
+  for (const wchar_t* key : {kClass, L"Kestrune.clsKestrune", kLibrary, kInterface}) {
+    checks.expect(key_exists(HKEY_CURRENT_USER, kUserClasses + std::wstring(key)) == registered,
+                  narrow(std::wstring(key) + (registered ? L" is" : L" is not") +
+                         L" among the user's classes"));
+  }
+  checks.expect(!key_exists(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + kClass),
+                "the machine's classes do not have the class");
+}
+
+}  // namespace kestrune::client
