@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds kestrune.dll for 64-bit Windows with mingw-w64 and tests it under Wine, in a fresh
-# prefix: registration with regsvr32, the automation interface and the shared call tables
-# through a C++ client, a second decimal separator, the host integration against a stand-in
-# for the running host, a VBScript smoke test, and unregistration. Ends with "N passed,
-# M failed" and a non-zero status when anything failed.
+# Builds kestrune.dll and kestrune.xll for 64-bit Windows with mingw-w64 and tests them under
+# Wine, in a fresh prefix: registration with regsvr32, the automation interface and the shared
+# call tables through a C++ client, a second decimal separator, the host integration against a
+# stand-in for the running host, a VBScript smoke test, and unregistration; then the add-in
+# kestrune.xll in a stand-in worksheet host (registrations, the same call tables, four threads,
+# its heap). Ends with "N passed, M failed" and a non-zero status when anything failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -31,7 +32,8 @@ build() {
   local start=$SECONDS
   bash scripts/build-pcre2.sh mingw-w64-x86_64
   cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$jobs" --target kestrune_dll com_client
+  cmake --build --preset windows -j "$jobs" \
+    --target kestrune_dll com_client kestrune_xll_addin xll_host
   echo "Build: $((SECONDS - start)) s"
 }
 
@@ -41,6 +43,7 @@ build
 
 bin="$root/build/windows"
 dll="$bin/src/com/kestrune.dll"
+xll="$bin/src/xll/kestrune.xll"
 
 # --- Wine, headless, in a prefix of its own --------------------------------------------------
 prefix="$(mktemp -d /tmp/kestrune-wine.XXXXXX)"
@@ -62,9 +65,9 @@ timeout 120 wineserver -w
 addins="$prefix/drive_c/Tools/Addins"
 work="$prefix/drive_c/kestrune-tests"
 mkdir -p "$addins" "$work"
-cp "$dll" "$addins/"
-cp "$bin/tests/windows/com_client.exe" tests/windows/smoke.vbs tests/data/member_calls.txt \
-  tests/data/member_calls_comma.txt "$work/"
+cp "$dll" "$xll" "$addins/"
+cp "$bin/tests/windows/com_client.exe" "$bin/tests/windows/xll_host.exe" tests/windows/smoke.vbs \
+  tests/data/member_calls.txt tests/data/member_calls_comma.txt "$work/"
 registered='C:\Tools\Addins\kestrune.dll'
 
 passed=0
@@ -104,9 +107,9 @@ run_counted() {
   fi
 }
 
-only_system_dlls() {
+only_system_dlls() {  # only_system_dlls FILE
   local imports
-  imports="$(x86_64-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')"
+  imports="$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')"
   ! printf '%s\n' "$imports" |
     grep -vqxE 'kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|ole32.dll|oleaut32.dll|shell32.dll|msvcrt.dll'
 }
@@ -118,7 +121,8 @@ server_record() {
 
 server_record_gone() { ! server_record; }
 
-check "kestrune.dll needs no DLL beyond the system's" only_system_dlls
+check "kestrune.dll needs no DLL beyond the system's" only_system_dlls "$dll"
+check "kestrune.xll needs no DLL beyond the system's" only_system_dlls "$xll"
 check "regsvr32 registers kestrune.dll" timeout 120 wine regsvr32 /s "$registered"
 check "the server record names the registered file" server_record
 
@@ -133,6 +137,11 @@ check "regsvr32 /u unregisters kestrune.dll" timeout 120 wine regsvr32 /u /s "$r
 check "the server record is gone" server_record_gone
 run_counted "after unregistering" wine com_client.exe unregistered
 run_counted "after unregistering, VBScript" wine cscript //nologo smoke.vbs unregistered
+
+# The add-in is opened from where the user keeps it; nothing is registered for it.
+run_counted "worksheet add-in" wine xll_host.exe 'C:\Tools\Addins\kestrune.xll' member_calls.txt
+run_counted "worksheet add-in, comma locale" \
+  env LC_ALL=de_DE.UTF-8 wine xll_host.exe 'C:\Tools\Addins\kestrune.xll' member_calls_comma.txt
 
 echo "Wine tests: $((SECONDS - tests_start)) s"
 echo "$passed passed, $failed failed"
