@@ -4,10 +4,13 @@
 #
 # Everything is linked statically, so kestrune.dll and the test clients need no runtime DLLs.
 # Libraries built for Windows elsewhere (PCRE2) are found through CMAKE_FIND_ROOT_PATH.
+# cmake/mingw-w64-i686.cmake sets the processor first and includes this file.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+if(NOT CMAKE_SYSTEM_PROCESSOR)
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+endif()
 
-set(KESTRUNE_MINGW_TRIPLE x86_64-w64-mingw32)
+set(KESTRUNE_MINGW_TRIPLE ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
 # The win32 thread model of the compiler: with the posix model, the statically linked
 # winpthread mishandles thread-local objects of a DLL when a thread or the process ends (a
 # COM apartment thread crashed in its thread-exit destructors under Wine).

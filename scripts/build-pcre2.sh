@@ -7,6 +7,7 @@
 #
 #   bash scripts/build-pcre2.sh linux              # the native build: release, debug, asan, fuzz
 #   bash scripts/build-pcre2.sh mingw-w64-x86_64   # 64-bit Windows: the windows preset
+#   bash scripts/build-pcre2.sh mingw-w64-i686     # 32-bit Windows: the windows-x86 preset
 #
 # A mingw-w64 target is built with the toolchain file of its name, cmake/TARGET.cmake. Does
 # nothing when the library is already there, built with the same settings.
@@ -14,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 
-target="${1:?usage: build-pcre2.sh linux|mingw-w64-x86_64}"
+target="${1:?usage: build-pcre2.sh linux|mingw-w64-x86_64|mingw-w64-i686}"
 version=10.42
 debian_version=10.42-1
 sources="$root/build/pcre2-source"
@@ -46,7 +47,7 @@ case "$target" in
     settings+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DPCRE2_STATIC_PIC=OFF)
     ;;
   *)
-    echo "unknown target $target (linux, mingw-w64-x86_64)" >&2
+    echo "unknown target $target (linux, mingw-w64-x86_64, mingw-w64-i686)" >&2
     exit 2
     ;;
 esac

@@ -11,7 +11,8 @@ root="$PWD"
 jobs="${KESTRUNE_JOBS:-2}"
 export KESTRUNE_JOBS="$jobs"
 
-packages=(g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev wine64 wine dpkg-dev)
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686-win32 mingw-w64-i686-dev mingw-w64-tools libwine-dev
+  wine64 wine dpkg-dev)
 
 install_packages() {
   local missing=()
@@ -34,6 +35,10 @@ build() {
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$jobs" \
     --target kestrune_dll com_client kestrune_xll_addin xll_host
+  # The 32-bit add-in: nothing 32-bit runs here, so it is checked as a file only.
+  bash scripts/build-pcre2.sh mingw-w64-i686
+  cmake --preset windows-x86 >/dev/null
+  cmake --build --preset windows-x86 -j "$jobs" --target kestrune_xll_addin
   echo "Build: $((SECONDS - start)) s"
 }
 
@@ -44,6 +49,7 @@ build
 bin="$root/build/windows"
 dll="$bin/src/com/kestrune.dll"
 xll="$bin/src/xll/kestrune.xll"
+xll_x86="$root/build/windows-x86/src/xll/kestrune.xll"
 
 # --- Wine, headless, in a prefix of its own --------------------------------------------------
 prefix="$(mktemp -d /tmp/kestrune-wine.XXXXXX)"
@@ -114,6 +120,14 @@ only_system_dlls() {  # only_system_dlls FILE
     grep -vqxE 'kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|ole32.dll|oleaut32.dll|shell32.dll|msvcrt.dll'
 }
 
+exports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*\[ *[0-9]*\] \([A-Za-z_@0-9]*\)$/\1/p'; }
+
+# PE32, the same undecorated exports as the 64-bit add-in.
+x86_addin() {
+  x86_64-w64-mingw32-objdump -p "$xll_x86" | grep -q '^Magic.*(PE32)$' &&
+    [ -n "$(exports "$xll")" ] && [ "$(exports "$xll_x86")" = "$(exports "$xll")" ]
+}
+
 server_record() {
   timeout 60 wine reg query 'HKCR\CLSID\{2D935A7D-6081-4348-BEA1-CA0EA9759BB3}\InprocServer32' \
     /ve 2>/dev/null | tr -d '\r' | grep -qF "$registered"
@@ -123,6 +137,8 @@ server_record_gone() { ! server_record; }
 
 check "kestrune.dll needs no DLL beyond the system's" only_system_dlls "$dll"
 check "kestrune.xll needs no DLL beyond the system's" only_system_dlls "$xll"
+check "the 32-bit kestrune.xll needs no DLL beyond the system's" only_system_dlls "$xll_x86"
+check "the 32-bit kestrune.xll: PE32, exports as the 64-bit one's" x86_addin
 check "regsvr32 registers kestrune.dll" timeout 120 wine regsvr32 /s "$registered"
 check "the server record names the registered file" server_record
 

@@ -3,7 +3,7 @@
 // add-in calls back, and the callback's entry point in the host process.
 //
 // Declared here from the public documentation of the interface; the layout is fixed by the host
-// (x64: 32 bytes, the type at offset 24; x86: 24 bytes, the type at offset 20).
+// (32 bytes, the type at offset 24, pointers of the platform's size before the counts).
 //
 //   Xloper12 text = ...;                          // from the host
 //   if (base_type(text) == kTypeStr) read(text.val.str + 1, text.val.str[0]);
@@ -75,11 +75,9 @@ struct Xloper12 {
   DWORD xltype;
 };
 
-#ifdef _WIN64
+// The host's layout, on both platforms: the double aligns the union to 8 bytes.
 static_assert(sizeof(Xloper12) == 32 && offsetof(Xloper12, xltype) == 24);
-#else
-static_assert(sizeof(Xloper12) == 24 && offsetof(Xloper12, xltype) == 20);
-#endif
+static_assert(offsetof(Xloper12, val.array.rows) == sizeof(void*));
 
 // Type bits.
 inline constexpr DWORD kTypeNum = 0x0001;
