@@ -124,7 +124,9 @@ exports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*\[ *[0-9]*\] \([A
 
 # PE32, the same undecorated exports as the 64-bit add-in.
 x86_addin() {
-  x86_64-w64-mingw32-objdump -p "$xll_x86" | grep -q '^Magic.*(PE32)$' &&
+  local headers
+  headers="$(x86_64-w64-mingw32-objdump -p "$xll_x86")"
+  [[ "$headers" == *$'\nMagic'*'(PE32)'$'\n'* ]] &&
     [ -n "$(exports "$xll")" ] && [ "$(exports "$xll_x86")" = "$(exports "$xll")" ]
 }
 
