@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v run-clang-tidy >/dev/null || scripts/install-dependencies.sh --naming
-mapfile -t files < <(git ls-files 'src/*.cpp' 'cli/*.cpp' | grep -v -e '^src/com/' -e '^src/oleaut/' -e '/win32/')
+mapfile -t files < <(git ls-files 'src/*.cpp' 'cli/*.cpp' | grep -v -e '^src/com/' -e '^src/oleaut/' -e '^src/xll/' -e '/win32/')
 run-clang-tidy -quiet -p build/release -j "$(nproc)" -extra-arg=-Wno-unknown-warning-option \
   -header-filter="^$PWD/(src|cli)/" "${files[@]}" >build/release/naming.log 2>&1 || true
 if grep -q 'readability-identifier-naming' build/release/naming.log; then
