@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds what a Windows user downloads, build/kestrune-<version>-windows.zip: the 64-bit and
-# the 32-bit kestrune.dll, the help file, the add-in module generated from the member table,
-# the install and uninstall scripts and a README for Windows users. Installs the compilers and
+# the 32-bit kestrune.dll and kestrune.xll, the help file, the add-in module generated from the
+# member table, the install and uninstall scripts and a README for Windows users. Installs the compilers and
 # tools from Debian's packages when they are missing. Prints the archive's listing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +14,8 @@ archive="$root/build/kestrune-$version-windows.zip"
 files=(
   "build/windows/src/com/kestrune.dll|x64/kestrune.dll"
   "build/windows-x86/src/com/kestrune.dll|x86/kestrune.dll"
+  "build/windows/src/xll/kestrune.xll|x64/kestrune.xll"
+  "build/windows-x86/src/xll/kestrune.xll|x86/kestrune.xll"
   "build/release/reference/kestrune.chm|kestrune.chm"
   "build/release/windows/kestrune.bas|kestrune.bas"
   "packaging/windows/install.vbs|install.vbs"
@@ -26,7 +28,7 @@ scripts/install-dependencies.sh --windows
 for preset in windows:mingw-w64-x86_64 windows-x86:mingw-w64-i686; do
   bash scripts/build-pcre2.sh "${preset#*:}"
   cmake --preset "${preset%%:*}" >/dev/null
-  cmake --build --preset "${preset%%:*}" -j "$jobs" --target kestrune_dll
+  cmake --build --preset "${preset%%:*}" -j "$jobs" --target kestrune_dll kestrune_xll_addin
 done
 # The help file and the add-in module are made on the build machine.
 bash scripts/build-pcre2.sh linux

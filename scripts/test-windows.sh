@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds kestrune.dll for 64-bit Windows with mingw-w64 and tests it under Wine, in a fresh
-# prefix: registration with regsvr32, the automation interface, the shared call tables and the
-# function reference's examples through a C++ client (also under a second decimal separator),
-# the host integration against a stand-in for the running host, a VBScript smoke test, the
-# generated add-in module against the type library, unregistration, and the records of a
-# registration for the current user alone. Builds the 32-bit kestrune.dll too, which cannot
-# run here, and checks it as a file. Ends with "N passed, M failed" and a non-zero status
-# when anything failed.
+# Builds kestrune.dll and kestrune.xll for 64-bit Windows with mingw-w64 and tests them under
+# Wine, in a fresh prefix: registration with regsvr32, the automation interface, the shared
+# call tables and the function reference's examples through a C++ client (also under a second
+# decimal separator), the host integration against a stand-in for the running host, a VBScript
+# smoke test, the generated add-in module against the type library, unregistration, the
+# records of a registration for the current user alone, install.vbs and uninstall.vbs against
+# a stand-in spreadsheet program, and kestrune.xll in a stand-in worksheet host
+# (registrations, the same call tables, four threads, its heap). Builds the 32-bit DLL and
+# add-in too, which cannot run here, and checks them as files. Ends with "N passed, M
+# failed" and a non-zero status when anything failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -34,10 +36,12 @@ build() {
   local start=$SECONDS
   bash scripts/build-pcre2.sh mingw-w64-x86_64
   cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$jobs" --target kestrune_dll com_client excel_stand_in_dll
+  cmake --build --preset windows -j "$jobs" \
+    --target kestrune_dll com_client excel_stand_in_dll kestrune_xll_addin xll_host
+  # The 32-bit DLL and add-in: nothing 32-bit runs here, so they are checked as files only.
   bash scripts/build-pcre2.sh mingw-w64-i686
   cmake --preset windows-x86 >/dev/null
-  cmake --build --preset windows-x86 -j "$jobs" --target kestrune_dll
+  cmake --build --preset windows-x86 -j "$jobs" --target kestrune_dll kestrune_xll_addin
   # kestrune.bas is generated from the member table on the build machine.
   bash scripts/build-pcre2.sh linux
   cmake --preset release >/dev/null
@@ -53,6 +57,8 @@ bin="$root/build/windows"
 dll="$bin/src/com/kestrune.dll"
 dll_x86="$root/build/windows-x86/src/com/kestrune.dll"
 module="$root/build/release/windows/kestrune.bas"
+xll="$bin/src/xll/kestrune.xll"
+xll_x86="$root/build/windows-x86/src/xll/kestrune.xll"
 
 # --- Wine, headless, in a prefix of its own --------------------------------------------------
 prefix="$(mktemp -d /tmp/kestrune-wine.XXXXXX)"
@@ -74,9 +80,9 @@ timeout 120 wineserver -w
 addins="$prefix/drive_c/Tools/Addins"
 work="$prefix/drive_c/kestrune-tests"
 mkdir -p "$addins" "$work"
-cp "$dll" "$addins/"
-cp "$bin/tests/windows/com_client.exe" tests/windows/smoke.vbs tests/data/member_calls.txt \
-  tests/data/member_calls_comma.txt "$module" "$work/"
+cp "$dll" "$xll" "$addins/"
+cp "$bin/tests/windows/com_client.exe" "$bin/tests/windows/xll_host.exe" tests/windows/smoke.vbs \
+  tests/data/member_calls.txt tests/data/member_calls_comma.txt "$module" "$work/"
 mkdir -p "$work/docs"
 cp docs/functions/*.md "$work/docs/"
 pages=()  # the function reference's examples, as the client finds them in $work
@@ -120,7 +126,7 @@ run_counted() {
   fi
 }
 
-only_system_dlls() {  # only_system_dlls DLL
+only_system_dlls() {  # only_system_dlls FILE
   local imports
   imports="$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')"
   ! printf '%s\n' "$imports" |
@@ -152,6 +158,16 @@ sys.exit(0 if magic == b"MSFT" and flags & 0xF == 1 and library in dll else 1)
 PYTHON
 }
 
+exports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*\[ *[0-9]*\] \([A-Za-z_@0-9]*\)$/\1/p'; }
+
+# PE32, the same undecorated exports as the 64-bit add-in.
+x86_addin() {
+  local headers
+  headers="$(x86_64-w64-mingw32-objdump -p "$xll_x86")"
+  [[ "$headers" == *$'\nMagic'*'(PE32)'$'\n'* ]] &&
+    [ -n "$(exports "$xll")" ] && [ "$(exports "$xll_x86")" = "$(exports "$xll")" ]
+}
+
 server_record() {
   timeout 60 wine reg query 'HKCR\CLSID\{2D935A7D-6081-4348-BEA1-CA0EA9759BB3}\InprocServer32' \
     /ve 2>/dev/null | tr -d '\r' | grep -qF "$registered"
@@ -164,6 +180,9 @@ check "the 32-bit kestrune.dll is a PE32 file" is_pe32
 check "the 32-bit kestrune.dll exports the five server entries" exports_the_server_entries
 check "the 32-bit kestrune.dll needs no DLL beyond the system's" only_system_dlls "$dll_x86"
 check "the 32-bit kestrune.dll carries a type library for 32-bit Windows" has_win32_type_library
+check "kestrune.xll needs no DLL beyond the system's" only_system_dlls "$xll"
+check "the 32-bit kestrune.xll needs no DLL beyond the system's" only_system_dlls "$xll_x86"
+check "the 32-bit kestrune.xll: PE32, exports as the 64-bit one's" x86_addin
 check "regsvr32 registers kestrune.dll" timeout 120 wine regsvr32 /s "$registered"
 check "the server record names the registered file" server_record
 
@@ -307,6 +326,11 @@ CALLS
 check "uninstall.vbs deletes the add-in and the installed files" nothing_installed
 run_counted "uninstall.vbs removes the user's records" \
   wine com_client.exe user-unregistered "$installed"
+
+# The add-in is opened from where the user keeps it; nothing is registered for it.
+run_counted "worksheet add-in" wine xll_host.exe 'C:\Tools\Addins\kestrune.xll' member_calls.txt
+run_counted "worksheet add-in, comma locale" \
+  env LC_ALL=de_DE.UTF-8 wine xll_host.exe 'C:\Tools\Addins\kestrune.xll' member_calls_comma.txt
 
 echo "Wine tests: $((SECONDS - tests_start)) s"
 echo "$passed passed, $failed failed"

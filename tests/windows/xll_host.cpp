@@ -1,0 +1,596 @@
+// xll_host: a stand-in for the worksheet host that loads kestrune.xll as the host does, run under
+// Wine by scripts/test-windows.sh.
+//
+//   wine xll_host.exe C:\path\kestrune.xll member_calls.txt [more tables...]
+//
+// It exports the host's callback, answers the add-in's callbacks (its own path, xlFree,
+// xlfRegister recording every field, xlfUnregister, xlfSetName), and checks: each registration
+// against the member table; the shared call tables through the registered procedures with
+// XLOPER12 arguments it builds itself (same answers as on Linux, cases an XLOPER12 cannot
+// express listed); the tables on four threads at once, every answer compared; that every
+// heap result goes back through xlAutoFree12 and that repeated passes leave the heap as they
+// found it; and that xlAutoClose removes every function and its name. Prints "N passed,
+// M failed".
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <deque>
+#include <map>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "automation/member_table.hpp"
+#include "base/utf8.hpp"
+#include "call_table.hpp"
+#include "cli/call_parser.hpp"
+#include "cli/output.hpp"
+#include "client_support.hpp"
+#include "xll/host_api.hpp"
+
+namespace kestrune::client {
+namespace {
+
+using xll::Xloper12;
+
+constexpr std::size_t kMaxArity = 255;
+constexpr int kThreads = 4;
+constexpr int kThreadPasses = 10;
+constexpr int kLeakPasses = 5;
+
+std::u16string text_of(const Xloper12& value) {
+  return {reinterpret_cast<const char16_t*>(value.val.str + 1), std::size_t(value.val.str[0])};
+}
+
+// What the add-in registered, field by field as xlfRegister received it.
+struct Registered {
+  std::vector<std::u16string> texts;  // every text argument, in order (module path first)
+  int argument_count = 0;
+  double macro_type = 0;
+  bool open = true;
+  bool name_defined = true;
+};
+
+struct HostState {
+  std::u16string module_path;
+  std::vector<Registered> registered;  // index + 1 is the registration id
+  int strings_given = 0;               // by xlGetName, to come back through xlFree
+  int callbacks = 0;
+  bool list_cases = true;  // print the cases an XLOPER12 cannot express
+};
+
+HostState host;
+
+int answer_get_name(Xloper12* result) {
+  auto* counted = new xll::XChar[host.module_path.size() + 1];
+  counted[0] = xll::XChar(host.module_path.size());
+  std::copy(host.module_path.begin(), host.module_path.end(), counted + 1);
+  result->val.str = counted;
+  result->xltype = xll::kTypeStr | xll::kBitXLFree;
+  ++host.strings_given;
+  return xll::kXlRetSuccess;
+}
+
+int answer_register(int count, Xloper12** arguments, Xloper12* result) {
+  Registered entry;
+  entry.argument_count = count;
+  for (int i = 0; i < count; ++i) {
+    if (xll::base_type(*arguments[i]) == xll::kTypeStr)
+      entry.texts.push_back(text_of(*arguments[i]));
+    if (i == 5 && xll::base_type(*arguments[i]) == xll::kTypeNum)
+      entry.macro_type = arguments[i]->val.num;
+  }
+  host.registered.push_back(std::move(entry));
+  result->val.num = double(host.registered.size());
+  result->xltype = xll::kTypeNum;
+  return xll::kXlRetSuccess;
+}
+
+Registered* registered_by_id(const Xloper12& id) {
+  if (xll::base_type(id) != xll::kTypeNum) return nullptr;
+  const std::size_t index = std::size_t(id.val.num);
+  return index >= 1 && index <= host.registered.size() ? &host.registered[index - 1] : nullptr;
+}
+
+Registered* registered_by_name(const std::u16string& name) {
+  for (Registered& entry : host.registered) {
+    if (entry.texts.size() > 3 && entry.texts[3] == name) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+}  // namespace kestrune::client
+
+using kestrune::client::host;
+
+extern "C" __declspec(dllexport) int WINAPI
+    MdCallBack12(int function, int count, kestrune::xll::Xloper12** arguments,
+                 kestrune::xll::Xloper12* result) {
+  namespace xll = kestrune::xll;
+  using namespace kestrune::client;
+  ++host.callbacks;
+  *result = xll::Xloper12{};
+  switch (function) {
+    case xll::kXlGetName:
+      return answer_get_name(result);
+    case xll::kXlFree:
+      for (int i = 0; i < count; ++i) {
+        if ((arguments[i]->xltype & xll::kBitXLFree) == 0) continue;
+        delete[] arguments[i]->val.str;
+        --host.strings_given;
+      }
+      return xll::kXlRetSuccess;
+    case xll::kXlfRegister:
+      return answer_register(count, arguments, result);
+    case xll::kXlfUnregister:
+      if (Registered* entry = count == 1 ? registered_by_id(*arguments[0]) : nullptr)
+        entry->open = false;
+      result->val.xbool = TRUE;
+      result->xltype = xll::kTypeBool;
+      return xll::kXlRetSuccess;
+    case xll::kXlfSetName:
+      if (count == 1 && xll::base_type(*arguments[0]) == xll::kTypeStr) {
+        if (Registered* entry = registered_by_name(text_of(*arguments[0])))
+          entry->name_defined = false;
+      }
+      result->val.xbool = TRUE;
+      result->xltype = xll::kTypeBool;
+      return xll::kXlRetSuccess;
+    default:
+      return 32;  // failed: nothing else is offered
+  }
+}
+
+namespace kestrune::client {
+namespace {
+
+// --- Calling a procedure with as many arguments as it registered ----------------------------
+
+template <std::size_t>
+using Pointer = Xloper12*;
+
+template <std::size_t... index>
+Xloper12* call_with(FARPROC procedure, Xloper12* const* arguments, std::index_sequence<index...>) {
+  using Exact = Xloper12*(WINAPI*)(Pointer<index>...);
+  return reinterpret_cast<Exact>(reinterpret_cast<void*>(procedure))(arguments[index]...);
+}
+
+template <std::size_t... arity>
+constexpr auto make_callers(std::index_sequence<arity...>) {
+  using Caller = Xloper12* (*)(FARPROC, Xloper12* const*);
+  return std::array<Caller, sizeof...(arity)>{[](FARPROC procedure, Xloper12* const* arguments) {
+    return call_with(procedure, arguments, std::make_index_sequence<arity>());
+  }...};
+}
+
+constexpr auto kCallers = make_callers(std::make_index_sequence<kMaxArity + 1>());
+
+// --- The host's side of the values ------------------------------------------------------------
+
+// Arguments as the host builds them: a reference's value, a range as xltypeMulti, an omitted
+// argument as xltypeMissing.
+class Arguments {
+ public:
+  // Empty when `value` has no XLOPER12 form.
+  std::string add(const Variant& value) {
+    Xloper12 built{};
+    const std::string problem = build(value, built);
+    values_.push_back(built);
+    return problem;
+  }
+  void pad_to(std::size_t arity) {
+    Xloper12 missing{};
+    missing.xltype = xll::kTypeMissing;
+    while (values_.size() < arity) values_.push_back(missing);
+  }
+  std::vector<Xloper12*> pointers() {
+    std::vector<Xloper12*> all;
+    for (Xloper12& value : values_) all.push_back(&value);
+    return all;
+  }
+
+ private:
+  std::string build(const Variant& value, Xloper12& out) {
+    if (value.is_object()) return build(value.object_value()->Value(), out);
+    if (value.is_array()) return build_multi(value.array_value(), out);
+    if (value.is_missing()) {
+      out.xltype = xll::kTypeMissing;
+    } else if (value.is_empty()) {
+      out.xltype = xll::kTypeNil;
+    } else if (value.is_numeric()) {
+      out.val.num = value.numeric_value();
+      out.xltype = xll::kTypeNum;
+    } else if (value.is_boolean()) {
+      out.val.xbool = value.boolean_value();
+      out.xltype = xll::kTypeBool;
+    } else if (value.is_text()) {
+      std::u16string& counted = texts_.emplace_back(1, char16_t(value.text_value().size()));
+      counted += value.text_value();
+      out.val.str = reinterpret_cast<xll::XChar*>(counted.data());
+      out.xltype = xll::kTypeStr;
+    } else if (value.is_error() && value.error_code() - 0x800A07D0u <= 42) {
+      out.val.err = int(value.error_code() - 0x800A07D0u);
+      out.xltype = xll::kTypeErr;
+    } else {
+      return "a null or an error code without a worksheet name";
+    }
+    return {};
+  }
+  std::string build_multi(const Array& array, Xloper12& out) {
+    if (array.dimensions() != 2 || array.bounds()[0].lower != 1) return "not a range's shape";
+    std::vector<Xloper12>& cells = cells_.emplace_back(array.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      const std::string problem = build(array.element(i), cells[i]);
+      if (!problem.empty()) return problem;
+    }
+    out.val.array = {cells.data(), std::int32_t(array.bounds()[0].count),
+                     std::int32_t(array.bounds()[1].count)};
+    out.xltype = xll::kTypeMulti;
+    return {};
+  }
+
+  std::vector<Xloper12> values_;
+  std::deque<std::u16string> texts_;
+  std::deque<std::vector<Xloper12>> cells_;
+};
+
+Variant from_result(const Xloper12& value);
+
+Variant from_cells(const Xloper12& value) {
+  const auto& multi = value.val.array;
+  Array grid = Array::two_dimensional(std::size_t(multi.rows), std::size_t(multi.columns));
+  for (std::size_t i = 0; i < grid.size(); ++i) grid.elements()[i] = from_result(multi.lparray[i]);
+  return Variant::array(std::move(grid));
+}
+
+Variant from_result(const Xloper12& value) {
+  switch (xll::base_type(value)) {
+    case xll::kTypeNum:
+      return Variant::number(value.val.num);
+    case xll::kTypeStr:
+      return Variant::text(text_of(value));
+    case xll::kTypeBool:
+      return Variant::boolean(value.val.xbool != FALSE);
+    case xll::kTypeErr:
+      return Variant::error(0x800A07D0u + std::uint32_t(value.val.err));
+    case xll::kTypeNil:
+      return Variant();
+    case xll::kTypeMulti:
+      return from_cells(value);
+    default:
+      return Variant::text(u"unexpected type " + from_utf8(std::to_string(value.xltype)));
+  }
+}
+
+// The table's answer in the form an XLOPER12 gives it: a number without a worksheet form is
+// #NUM!, a one-dimensional array a row. Empty when the answer needs no change.
+std::string xloper_form(const std::string& expected) {
+  if (expected.rfind(R"({"number":)", 0) == 0) return R"({"error":"#NUM!"})";
+  const std::string one_dimension = R"(],"lbound":[1]})";
+  if (expected.rfind(R"({"array":[)", 0) == 0 && expected.ends_with(one_dimension)) {
+    return R"({"array":[[)" + expected.substr(10, expected.size() - 10 - one_dimension.size()) +
+           R"(]],"lbound":[1,1]})";
+  }
+  return {};
+}
+
+// --- The add-in --------------------------------------------------------------------------------
+
+struct Function {
+  FARPROC procedure = nullptr;
+  std::size_t arity = 0;
+};
+
+struct AddIn {
+  HMODULE module = nullptr;
+  std::map<std::string, Function> functions;  // by the name users type
+  void(WINAPI* free_result)(Xloper12*) = nullptr;
+  std::atomic<long> heap_results{0};
+
+  // The answer as the command line writes it; a heap result goes back to the add-in.
+  std::string call(const Function& function, Arguments& arguments) {
+    arguments.pad_to(function.arity);
+    const std::vector<Xloper12*> pointers = arguments.pointers();
+    Xloper12* result = kCallers[function.arity](function.procedure, pointers.data());
+    if (result == nullptr) return "no result";
+    const std::string answer = cli::format_json(from_result(*result));
+    if ((result->xltype & xll::kBitDLLFree) != 0) {
+      ++heap_results;
+      free_result(result);
+    }
+    return answer;
+  }
+};
+
+// One case of a table as the stand-in runs it.
+struct HostCase {
+  std::string where;
+  const Function* function = nullptr;
+  std::vector<Variant> arguments;
+  std::string expected;
+};
+
+std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Checks& checks) {
+  const test::CallTable table = test::read_call_table(path);
+  checks.expect(table.error.empty() && !table.cases.empty(), path + " can be read " + table.error);
+  char separator[4] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+  checks.expect(table.decimal_separator == separator,
+                path + " needs the decimal separator " + table.decimal_separator);
+  std::vector<HostCase> cases;
+  for (const test::CallCase& c : table.cases) {
+    const std::string where = path + ":" + std::to_string(c.line) + ": " + c.call;
+    cli::ParsedCall call = cli::parse_call(from_utf8(c.call));
+    const MemberInfo* member = find_member(call.name);
+    const auto function =
+        member ? addin.functions.find(std::string(member->name)) : addin.functions.end();
+    if (function == addin.functions.end()) {
+      if (host.list_cases) std::printf("not a worksheet function: %s\n", where.c_str());
+      continue;
+    }
+    Arguments probe;
+    std::string problem;
+    for (const Variant& argument : call.arguments) {
+      if (problem.empty()) problem = probe.add(argument);
+    }
+    if (!problem.empty()) {
+      if (host.list_cases)
+        std::printf("no XLOPER12 for it (%s): %s\n", problem.c_str(), where.c_str());
+      continue;
+    }
+    std::string expected = xloper_form(c.expected_json);
+    if (!expected.empty() && host.list_cases)
+      std::printf("answered as %s: %s\n", expected.c_str(), where.c_str());
+    if (expected.empty()) expected = c.expected_json;
+    cases.push_back({where, &function->second, std::move(call.arguments), std::move(expected)});
+  }
+  return cases;
+}
+
+std::string run_case(AddIn& addin, const HostCase& c) {
+  Arguments arguments;
+  for (const Variant& argument : c.arguments) arguments.add(argument);
+  return addin.call(*c.function, arguments);
+}
+
+void check_cases(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
+  for (const HostCase& c : cases) {
+    const std::string got = run_case(addin, c);
+    checks.expect(got == c.expected, c.where + " gave " + got + ", expected " + c.expected);
+  }
+}
+
+// Results at the text limits: texts that fit the add-in's per-thread slot, those that need a
+// heap block, and one past the host's limit, each made by doubling every letter of a text.
+void check_text_limits(AddIn& addin, Checks& checks) {
+  struct Row {
+    std::size_t letters;  // doubled into the result
+    bool answered;        // false: #VALUE!
+  };
+  constexpr Row kRows[] = {{127, true}, {128, true}, {16383, true}, {16384, false}};
+  const auto regex = addin.functions.find("krREGEX");
+  if (regex == addin.functions.end()) return;
+  for (const Row& row : kRows) {
+    Arguments arguments;
+    for (const Variant& argument :
+         {Variant::text(std::u16string(row.letters, u'a')), Variant::text(u"a"), Variant::missing(),
+          Variant::text(u"$&$&"), Variant::number(-1)}) {
+      arguments.add(argument);
+    }
+    const std::string expected =
+        row.answered ? cli::format_json(Variant::text(std::u16string(2 * row.letters, u'a')))
+                     : R"({"error":"#VALUE!"})";
+    checks.expect(addin.call(regex->second, arguments) == expected,
+                  "a result of " + std::to_string(2 * row.letters) + " units");
+  }
+}
+
+// --- Checks -----------------------------------------------------------------------------------
+
+std::u16string registered_text(const Registered& entry, std::size_t index) {
+  return index < entry.texts.size() ? entry.texts[index] : u"(none)";
+}
+
+// Each worksheet function of the member table registered once, every field as the table says.
+void check_registrations(AddIn& addin, Checks& checks) {
+  std::size_t expected_functions = 0;
+  for (const MemberInfo& member : members()) {
+    const std::u16string name = from_utf8(member.name);
+    const Registered* entry = registered_by_name(name);
+    const std::string what = "registration of " + std::string(member.name);
+    if (!member.worksheet_function) {
+      checks.expect(entry == nullptr, what + ": none, not a worksheet function");
+      continue;
+    }
+    ++expected_functions;
+    if (entry == nullptr) {
+      checks.expect(false, what + ": missing");
+      continue;
+    }
+    // Texts: module, procedure, type, function, arguments, category, shortcut, topic, help,
+    // argument help...
+    const std::u16string type = registered_text(*entry, 2);
+    const std::size_t arity = type.size() - 2;
+    std::u16string names;
+    for (const ParameterInfo& parameter : member.parameters) {
+      names += (names.empty() ? u"" : u",") + from_utf8(parameter.name);
+    }
+    const bool arity_right = member.gathers_list() ? arity > 1 : arity == member.parameters.size();
+    checks.expect(registered_text(*entry, 0) == host.module_path, what + ": module path");
+    checks.expect(type.size() >= 2 && type.find_first_not_of(u'Q') == type.size() - 1 &&
+                      type.back() == u'$' && arity_right,
+                  what + ": type text " + to_utf8(type) + " (thread-safe XLOPER12s)");
+    checks.expect(registered_text(*entry, 3) == name && entry->macro_type == 1,
+                  what + ": a worksheet function under its own name");
+    checks.expect(registered_text(*entry, 4) == names,
+                  what + ": argument names " + to_utf8(registered_text(*entry, 4)));
+    checks.expect(registered_text(*entry, 5) == u"kestrune", what + ": category");
+    checks.expect(registered_text(*entry, 8) == from_utf8(member.one_line_description()),
+                  what + ": description");
+    bool helps_right = entry->texts.size() == 9 + arity && entry->argument_count == int(10 + arity);
+    for (std::size_t i = 0; helps_right && i < arity; ++i) {
+      const ParameterInfo& parameter = member.parameters[std::min(i, member.parameters.size() - 1)];
+      helps_right = entry->texts[9 + i] == from_utf8(parameter.help);
+    }
+    checks.expect(helps_right, what + ": one help text per argument");
+    bool within_limits = true;
+    for (std::size_t i = 1; i < entry->texts.size(); ++i)
+      within_limits &= entry->texts[i].size() <= 255;
+    checks.expect(within_limits, what + ": every text within 255 units");
+    const FARPROC procedure =
+        GetProcAddress(addin.module, to_utf8(registered_text(*entry, 1)).c_str());
+    checks.expect(procedure != nullptr, what + ": the procedure is exported");
+    if (procedure != nullptr) addin.functions[std::string(member.name)] = {procedure, arity};
+  }
+  checks.expect(host.registered.size() == expected_functions,
+                std::to_string(host.registered.size()) + " registrations for " +
+                    std::to_string(expected_functions) + " worksheet functions");
+}
+
+// The bytes of every busy block of every heap of the process.
+SIZE_T busy_heap_bytes() {
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+  heaps.resize(GetProcessHeaps(DWORD(heaps.size()), heaps.data()));
+  SIZE_T busy = 0;
+  for (HANDLE heap : heaps) {
+    PROCESS_HEAP_ENTRY entry{};
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry)) {
+      if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) busy += entry.cbData;
+    }
+    HeapUnlock(heap);
+  }
+  return busy;
+}
+
+struct ThreadWork {
+  AddIn* addin;
+  const std::vector<HostCase>* cases;
+  long wrong = 0;
+  std::string first_wrong;
+};
+
+DWORD WINAPI run_passes(void* parameter) {
+  auto& work = *static_cast<ThreadWork*>(parameter);
+  for (int pass = 0; pass < kThreadPasses; ++pass) {
+    for (const HostCase& c : *work.cases) {
+      const std::string got = run_case(*work.addin, c);
+      if (got == c.expected) continue;
+      if (work.wrong++ == 0) work.first_wrong = c.where + " gave " + got;
+    }
+  }
+  return 0;
+}
+
+void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
+  std::vector<ThreadWork> work(kThreads, ThreadWork{&addin, &cases, 0, {}});
+  std::vector<HANDLE> threads;
+  const int callbacks = host.callbacks;
+  for (ThreadWork& each : work)
+    threads.push_back(CreateThread(nullptr, 0, run_passes, &each, 0, nullptr));
+  WaitForMultipleObjects(DWORD(threads.size()), threads.data(), TRUE, INFINITE);
+  for (HANDLE thread : threads) CloseHandle(thread);
+  for (int i = 0; i < kThreads; ++i) {
+    checks.expect(work[i].wrong == 0, "thread " + std::to_string(i + 1) + ": " +
+                                          std::to_string(work[i].wrong) + " wrong answers of " +
+                                          std::to_string(kThreadPasses * cases.size()) + " " +
+                                          work[i].first_wrong);
+  }
+  checks.expect(host.callbacks == callbacks, "no callback during the calls");
+}
+
+void check_heap(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
+  const long heap_results = addin.heap_results;
+  const SIZE_T before = busy_heap_bytes();
+  for (int pass = 0; pass < kLeakPasses; ++pass) {
+    for (const HostCase& c : cases) run_case(addin, c);
+  }
+  const SIZE_T after = busy_heap_bytes();
+  std::printf("%ld heap results given back through xlAutoFree12\n",
+              long(addin.heap_results - heap_results));
+  checks.expect(after == before, std::to_string(kLeakPasses) + " more passes: heap " +
+                                     std::to_string(before) + " -> " + std::to_string(after) +
+                                     " bytes");
+}
+
+}  // namespace
+}  // namespace kestrune::client
+
+namespace kestrune::client {
+namespace {
+
+// Loads the add-in, runs every check, closes and unloads it.
+void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& checks) {
+  AddIn addin;
+  addin.module = LoadLibraryW(path);
+  checks.expect(addin.module != nullptr, "the add-in loads");
+  if (addin.module == nullptr) return;
+  const auto open = reinterpret_cast<int(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAutoOpen")));
+  const auto close = reinterpret_cast<int(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAutoClose")));
+  const auto info = reinterpret_cast<xll::Xloper12*(WINAPI*)(xll::Xloper12*)>(
+      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAddInManagerInfo12")));
+  addin.free_result = reinterpret_cast<void(WINAPI*)(xll::Xloper12*)>(
+      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAutoFree12")));
+  checks.expect(open && close && info && addin.free_result,
+                "the add-in exports its four entry points");
+  if (!open || !close || !info || !addin.free_result) return;
+
+  checks.expect(open() == 1, "xlAutoOpen");
+  checks.expect(host.strings_given == 0, "the add-in's path went back through xlFree");
+  check_registrations(addin, checks);
+  xll::Xloper12 name_asked{};
+  name_asked.val.num = 1;
+  name_asked.xltype = xll::kTypeNum;
+  checks.expect(cli::format_json(from_result(*info(&name_asked))) == "\"kestrune\"",
+                "the add-in's name");
+
+  std::vector<HostCase> cases;
+  for (const wchar_t* table_path : tables) {
+    const std::vector<HostCase> table =
+        host_cases(addin, to_utf8(reinterpret_cast<const char16_t*>(table_path)), checks);
+    check_cases(addin, table, checks);
+    cases.insert(cases.end(), table.begin(), table.end());
+  }
+  check_text_limits(addin, checks);
+  check_threads(addin, cases, checks);
+  check_heap(addin, cases, checks);
+
+  checks.expect(close() == 1, "xlAutoClose");
+  bool all_removed = true;
+  for (const Registered& entry : host.registered) all_removed &= !entry.open && !entry.name_defined;
+  checks.expect(all_removed, "xlAutoClose unregistered every function and removed its name");
+  checks.expect(FreeLibrary(addin.module) != FALSE, "the add-in unloads");
+}
+
+}  // namespace
+}  // namespace kestrune::client
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace kestrune::client;
+  Checks checks;
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: xll_host PATH.xll TABLE...\n");
+    return 2;
+  }
+  host.module_path = reinterpret_cast<const char16_t*>(argv[1]);
+  const std::span<wchar_t* const> tables(argv + 2, argv + argc);
+  // The first round also makes what the stand-in itself keeps; the second must leave the
+  // process's heaps as it found them, the add-in unloaded and its threads gone.
+  run_addin(argv[1], tables, checks);
+  host.registered = {};
+  host.list_cases = false;
+  const SIZE_T before = busy_heap_bytes();
+  run_addin(argv[1], tables, checks);
+  host.registered = {};
+  const SIZE_T after = busy_heap_bytes();
+  checks.expect(after == before, "loaded, run and unloaded again: heap " + std::to_string(before) +
+                                     " -> " + std::to_string(after) + " bytes");
+  return checks.report();
+}
