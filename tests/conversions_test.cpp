@@ -86,6 +86,9 @@ TEST(VariantValues, EqualityAndKinds) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_EQ(Variant::number(nan), Variant::number(nan));
   EXPECT_FALSE(Variant::number(1) == Variant::i4(1));  // the kind is part of the value
+  // So are an array's bounds: the same elements from another lower bound are another array.
+  EXPECT_FALSE(Variant::array(Array::one_dimensional(2, 0)) ==
+               Variant::array(Array::one_dimensional(2, 1)));
   EXPECT_FALSE(Variant::error(worksheet_error::kNA).is_missing());
 }
 
