@@ -30,11 +30,15 @@ class SearchMemory {
 
   RegExp& matcher() { return matcher_; }
 
+  // Room for the text of one call reversed, to search from the right; reused from call to call.
+  std::u16string& reversal_room() { return reversed_; }
+
  private:
   bool translated_ = false;
   std::u16string find_text_, find_before_text_, find_not_before_text_;
   std::u16string pattern_;
   RegExp matcher_;
+  std::u16string reversed_;
 };
 
 }  // namespace kestrune

@@ -1,5 +1,6 @@
 #include "search/text_search.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -60,7 +61,8 @@ bool replaces_first_match_only(const Variant& replace_all) {
 }
 
 // The texts of one call. The subject views the caller's text where it is one and is searched
-// as given; otherwise it views `converted`. The pattern is the memory's.
+// as given; otherwise it views `converted`; from the right, it views the memory's reversal
+// room. The pattern is the memory's.
 struct WorkingTexts {
   std::u16string converted;
   std::u16string_view subject;  // reversed when searching from the right
@@ -76,8 +78,9 @@ void read_working_texts(const TextSearchArguments& a, SearchMemory& memory, Work
   const std::u16string_view not_before = to_text_view(a.find_not_before_text, not_before_storage);
   texts.from_right = to_truth(a.search_from_right);
   if (texts.from_right) {
-    texts.converted = reverse_text(texts.subject);
-    texts.subject = texts.converted;
+    std::u16string& reversed = memory.reversal_room();
+    reversed.assign(texts.subject.rbegin(), texts.subject.rend());
+    texts.subject = reversed;
   }
   texts.pattern = &memory.pattern_for(find, before, not_before);
 }
@@ -85,7 +88,7 @@ void read_working_texts(const TextSearchArguments& a, SearchMemory& memory, Work
 Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts) {
   if (replaces_first_match_only(a.return_type)) re.Global = false;
   std::u16string replaced = re.Replace(texts.subject, to_text(a.replace_text));
-  if (texts.from_right) replaced = reverse_text(replaced);
+  if (texts.from_right) std::reverse(replaced.begin(), replaced.end());
   return Variant::text(std::move(replaced));
 }
 
