@@ -19,34 +19,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
 #include "column.hpp"
+#include "counting_new.hpp"
 #include "pcre2_floor.hpp"
-
-namespace {
-
-// Heap allocations made by this program so far (the benchmarks run on one thread).
-std::size_t allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace kestrune::bench {
 namespace {
@@ -259,20 +240,6 @@ const Row kRows[] = {
 
 // --- cells ---------------------------------------------------------------------------------
 
-// Formulas made from the column's order: a digit, an operator, a number.
-const std::vector<std::u16string>& formulas() {
-  static const std::vector<std::u16string> made = [] {
-    static const char16_t* operators[] = {u"+", u"*", u"/", u">=", u"<>", u"^"};
-    std::vector<std::u16string> list;
-    for (std::size_t i = 0; i < column().size(); ++i) {
-      list.push_back(u"=" + std::u16string(1, char16_t(u'1' + i % 9)) + operators[i % 6] +
-                     std::u16string(1, char16_t(u'1' + i % 7)) + u".5");
-    }
-    return list;
-  }();
-  return made;
-}
-
 // The column's cells joined by blanks and cut into cells of `length` units: about a million
 // units in all (at most the column's number of cells, at least 30).
 std::vector<std::u16string> cells_of_length(std::size_t length) {
@@ -302,18 +269,18 @@ struct Pass {
 
 template <class Work>
 void timed(Pass& total, Work&& work) {
-  const std::size_t allocated = allocations;
+  const std::size_t allocated = test::heap_allocations;
   const double start = thread_cpu_ns();
   work();
   total.ns += thread_cpu_ns() - start;
-  total.allocations += allocations - allocated;
+  total.allocations += test::heap_allocations - allocated;
 }
 
 // The calls timed between two readings of the clock.
 constexpr std::size_t kBlock = 1024;
 
 void member_beside_floors(benchmark::State& state, const Row& row, std::size_t length) {
-  const std::vector<std::u16string> cells = row.formulas ? formulas()
+  const std::vector<std::u16string> cells = row.formulas ? text_formulas()
                                             : length     ? cells_of_length(length)
                                                          : column();
   clsKestrune object;
