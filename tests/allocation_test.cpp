@@ -36,6 +36,7 @@ TEST(CommonPath, TakesNoHeapMemory) {
       {"krREPLACE", {text(u"ab 12 c"), text(u"[0-9]{1,}"), text(u"#")}, text(u"ab # c")},
       {"krCOUNTINCELL", {subject, text(u"?d")}, number(1)},
       {"krGETWORD", {subject, number(2), text(u" ")}, text(u"12")},
+      {"krCONCATULA", {text(u"=7*3.5")}, number(24.5)},
       {"krREGEX", {subject, text(u"\\d+"), missing(), missing(), number(1)}, number(4)},
       {"krREGEX", {subject, text(u"\\d+"), missing(), missing(), number(2)}, number(2)},
       {"krREGEX", {subject, text(u"\\d+"), missing(), missing(), number(3)}, text(u"12")},
