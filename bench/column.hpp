@@ -74,4 +74,19 @@ inline const std::vector<std::u16string>& column() {
   return cells;
 }
 
+// Text formulas for krCONCATULA, one a cell: a digit, an operator (+ * / >= <> ^), a number.
+inline const std::vector<std::u16string>& text_formulas() {
+  static const std::vector<std::u16string> formulas = [] {
+    static const char16_t* operators[] = {u"+", u"*", u"/", u">=", u"<>", u"^"};
+    std::vector<std::u16string> made;
+    made.reserve(kColumnCells);
+    for (std::size_t i = 0; i < kColumnCells; ++i) {
+      made.push_back(u"=" + std::u16string(1, char16_t(u'1' + i % 9)) + operators[i % 6] +
+                     std::u16string(1, char16_t(u'1' + i % 7)) + u".5");
+    }
+    return made;
+  }();
+  return formulas;
+}
+
 }  // namespace kestrune::bench

@@ -88,15 +88,9 @@ void krGETWORD_column(benchmark::State& state, double nth, bool from_right) {
 
 // krCONCATULA on formulas made from the column: its first number, an operator, a number.
 void krCONCATULA_column(benchmark::State& state) {
-  static const char16_t* operators[] = {u"+", u"*", u"/", u">=", u"<>", u"^"};
-  std::vector<std::u16string> formulas;
-  for (std::size_t i = 0; i < column().size(); ++i) {
-    formulas.push_back(u"=" + std::u16string(1, char16_t(u'1' + i % 9)) + operators[i % 6] +
-                       std::u16string(1, char16_t(u'1' + i % 7)) + u".5");
-  }
   clsKestrune object;
   for (auto _ : state) {
-    for (const std::u16string& formula : formulas) {
+    for (const std::u16string& formula : text_formulas()) {
       Variant text_formula = Variant::text(formula);
       benchmark::DoNotOptimize(object.krCONCATULA(text_formula));
     }

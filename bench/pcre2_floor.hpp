@@ -1,13 +1,19 @@
-// The floor the benchmarks compare with: PCRE2 alone, compiling the pattern and matching it for
-// every cell, with none of kestrune's work around it.
+// The floors the benchmarks compare with: PCRE2 alone, with none of kestrune's work around it.
+//
+// Pcre2Floor compiles the pattern and matches it for every cell (the column benchmark's floor).
+// Pcre2Pattern is the strict floor's matcher: compiled and JIT-compiled once, one match data
+// reused, pcre2_jit_match; the answers built on it (calls_bench.cpp) are the members' own.
 //
 //   bench::Pcre2Floor floor(u"\\d+");          // the pattern in PCRE2's own syntax
 //   std::size_t n = floor.count_matches(cell);  // compiles, matches every occurrence
+//   bench::Pcre2Pattern digits(u"\\d+", bench::Pcre2Pattern::jit);
+//   if (digits.find(cell, 0)) use(digits.start(), digits.end());
 #pragma once
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -76,6 +82,52 @@ class Pcre2Floor {
 
   std::u16string pattern_;
   std::uint32_t options_;
+};
+
+// One compiled pattern and its match data. With `jit` it matches by pcre2_jit_match alone;
+// without, by pcre2_match on the interpreter, as a pattern compiled for one cell would.
+class Pcre2Pattern {
+ public:
+  enum Engine { interpreter, jit };
+
+  Pcre2Pattern(std::u16string_view pattern, Engine engine) : jit_(engine == jit) {
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    code_ = pcre2_compile(sptr(pattern), pattern.size(), 0, &error, &offset, nullptr);
+    if (!code_ || (jit_ && pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE) != 0)) {
+      throw std::runtime_error("the floor's pattern does not compile");
+    }
+    data_ = pcre2_match_data_create_from_pattern(code_, nullptr);
+    ovector_ = pcre2_get_ovector_pointer(data_);
+  }
+  ~Pcre2Pattern() {
+    pcre2_match_data_free(data_);
+    pcre2_code_free(code_);
+  }
+  Pcre2Pattern(const Pcre2Pattern&) = delete;
+  Pcre2Pattern& operator=(const Pcre2Pattern&) = delete;
+
+  // The leftmost match at or after `from`; its span is then start() to end().
+  bool find(std::u16string_view subject, std::size_t from) {
+    const int rc =
+        jit_ ? pcre2_jit_match(code_, sptr(subject), subject.size(), from, 0, data_, nullptr)
+             : pcre2_match(code_, sptr(subject), subject.size(), from, 0, data_, nullptr);
+    return rc > 0;
+  }
+  std::size_t start() const { return ovector_[0]; }
+  std::size_t end() const { return ovector_[1]; }
+  // Where the search after the last match goes on: one further after an empty match.
+  std::size_t next() const { return end() > start() ? end() : end() + 1; }
+
+ private:
+  static PCRE2_SPTR16 sptr(std::u16string_view s) {
+    return reinterpret_cast<PCRE2_SPTR16>(s.data());
+  }
+
+  bool jit_;
+  pcre2_code* code_ = nullptr;
+  pcre2_match_data* data_ = nullptr;
+  PCRE2_SIZE* ovector_ = nullptr;
 };
 
 }  // namespace kestrune::bench

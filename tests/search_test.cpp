@@ -9,8 +9,6 @@
 
 #include "automation/cls_kestrune.hpp"
 #include "base/utf8.hpp"
-#include "search/search_memory.hpp"
-#include "search/text_search.hpp"
 #include "test_support.hpp"
 #include "variant_printer.hpp"
 
@@ -70,6 +68,9 @@ TEST(FullCells, AnswerAtEveryLimit) {
   const std::u16string wide = std::u16string(2048, u'a') + std::u16string(30719, u'x');
   // A context that a match must be followed by somewhere: from every position the look-ahead
   // scans the rest of the cell, a quadratic search that every full cell must still answer.
+  std::u16string many_words;
+  for (int i = 0; i < 4000; ++i) many_words += u"w ";
+  many_words += u"z";
   const std::u16string bang = std::u16string(32000, u'a') + u"!" + std::u16string(766, u'a');
   const FullCellCase cases[] = {
       {"from the right",
@@ -118,6 +119,10 @@ TEST(FullCells, AnswerAtEveryLimit) {
        "krCOUNTINCELL",
        {text(std::u16string(2097153, u'a')), text(u"a")},
        number(2097153)},
+      {"a word past what a grid holds: only the matches before it are looked for",
+       "krGETWORD",
+       {text(many_words), number(4001)},
+       text(u"z")},
       {"a search that cannot finish is no count",
        "krCOUNTINCELL",
        {text(pairs_then_c()), text(u"(a|b){0,}c")},
@@ -135,19 +140,6 @@ TEST(FullCells, AnswerAtEveryLimit) {
   EXPECT_TRUE(call_new("krSEARCH", {text(wide), text(u"a"), missing(), number(13), missing(),
                                     missing(), missing(), number(4000)})
                   .is_array());
-}
-
-TEST(FullCells, ListsKeptInMemoryHaveNoCap) {
-  // The engine's own members may ask for the list itself instead of the grid.
-  Variant subject = text(std::u16string(4000, u'x')), find = text(u"x"), code = number(18);
-  Variant m1 = missing(), m2 = missing(), m3 = missing(), m4 = missing(), m5 = missing();
-  Variant m6 = missing(), m7 = missing(), m8 = missing();
-  SearchMemory memory;
-  const Variant count = TextSearch(memory, {subject, find, m1, m2, code, m3, m4, m5, m6, m7, m8},
-                                   ListLayout::kept_in_memory);
-  EXPECT_EQ(count, number(4001));
-  ASSERT_EQ(memory.list().size(), 4001u);
-  EXPECT_EQ(memory.list().front(), text(u""));
 }
 
 struct Call {

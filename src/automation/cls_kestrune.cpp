@@ -12,6 +12,7 @@
 #include "host/function_descriptions.hpp"
 #include "host/help_file.hpp"
 #include "regex_function/regex_function.hpp"
+#include "regexp/regexp.hpp"
 #include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/text_search.hpp"
@@ -51,7 +52,8 @@ const std::vector<MacroDescription>& host_descriptions() {
 
 }  // namespace
 
-clsKestrune::clsKestrune() : search_memory_(std::make_unique<SearchMemory>()) {
+clsKestrune::clsKestrune()
+    : search_memory_(std::make_unique<SearchMemory>()), regex_matcher_(std::make_unique<RegExp>()) {
   start_function_descriptions(host_descriptions());
 }
 
@@ -62,8 +64,8 @@ std::u16string clsKestrune::krHelpfilePath() { return help_file_path(); }
 Variant clsKestrune::krREGEX(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
                              Variant& replace_text, Variant& return_type,
                              Variant& not_found_return) {
-  return apply_regex(string_to_search, regex, case_sensitive, replace_text, return_type,
-                     not_found_return);
+  return apply_regex(*regex_matcher_, string_to_search, regex, case_sensitive, replace_text,
+                     return_type, not_found_return);
 }
 
 std::u16string clsKestrune::Reverse(Variant& strInput) { return reverse_text(to_text(strInput)); }

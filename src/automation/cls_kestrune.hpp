@@ -17,6 +17,7 @@
 
 namespace kestrune {
 
+class RegExp;
 class SearchMemory;
 
 class clsKestrune {
@@ -55,6 +56,9 @@ class clsKestrune {
   // What the object's searches keep between calls (search/search_memory.hpp); invisible to
   // callers.
   std::unique_ptr<SearchMemory> search_memory_;
+  // krREGEX's matcher, kept so that a column of calls neither makes one per call nor searches
+  // a text again that it has just searched with the same pattern.
+  std::unique_ptr<RegExp> regex_matcher_;
 };
 
 }  // namespace kestrune

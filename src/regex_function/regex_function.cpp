@@ -104,12 +104,10 @@ Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
 
 }  // namespace
 
-Variant apply_regex(Variant& string_to_search, Variant& regex, Variant& case_sensitive,
-                    Variant& replace_text, Variant& return_type, Variant& not_found_return) {
+Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
+                    Variant& case_sensitive, Variant& replace_text, Variant& return_type,
+                    Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&]() -> Variant {
-    // Made before the defaults are written: if it cannot be made, the caller gets
-    // not_found_return exactly as passed, the missing-argument marker included.
-    RegExp matcher;
     default_if_missing(case_sensitive, Variant::boolean(true));
     default_if_missing(not_found_return,
                        Variant::text(std::u16string(mdl_Constants::value_error_text)));
@@ -118,10 +116,12 @@ Variant apply_regex(Variant& string_to_search, Variant& regex, Variant& case_sen
     const std::optional<ReturnType> code = known_return_type(return_type);
     matcher.Global = needs_every_match(code);
 
-    const std::u16string text = to_text(string_to_search);
-    matcher.Pattern = to_text(regex);
+    // Read in place where they are texts, as most are.
+    std::u16string text_storage, pattern_storage, replacement_storage;
+    const std::u16string_view text = to_text_view(string_to_search, text_storage);
+    matcher.Pattern.assign(to_text_view(regex, pattern_storage));
     if (replaces) {
-      const std::u16string replacement = to_text(replace_text);
+      const std::u16string_view replacement = to_text_view(replace_text, replacement_storage);
       if (!matcher.Test(text)) return not_found_return;
       return Variant::text(matcher.Replace(text, replacement));
     }

@@ -1,6 +1,7 @@
 #include "regexp/regexp.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "base/same_text.hpp"
 #include "regexp/compiled_pattern.hpp"
@@ -74,6 +75,14 @@ std::u16string RegExp::Replace(std::u16string_view text, std::u16string_view rep
                                     });
   }
   return out.finish();
+}
+
+bool MatchWalk::Next(Match& match) {
+  std::array<std::size_t, 2> span;
+  if (from_ > text_.size() || !pattern_.find(text_, from_, budget_, span)) return false;
+  match = {span[0], span[1] - span[0], text_.substr(span[0], span[1] - span[0])};
+  from_ = regexp_internal::next_search_start(span[0], span[1]);
+  return true;
 }
 
 }  // namespace kestrune

@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "base/inline_vector.hpp"
+#include "regexp/budget.hpp"
 
 namespace kestrune {
 
@@ -98,11 +99,31 @@ class RegExp {
   std::u16string Replace(std::u16string_view text, std::u16string_view replacement);
 
  private:
+  friend class MatchWalk;
   const regexp_internal::CompiledPattern& compiled();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
   // The last matches found, so that Test, Execute and Replace on one text search it once.
   std::unique_ptr<regexp_internal::RememberedMatches> remembered_;
+};
+
+// The matches of one text found one at a time, as Execute with Global finds them, for a caller
+// that may stop early (the nth piece between matches). The whole walk spends one call's budget.
+// The RegExp's pattern and the text must stay as they are while it walks.
+//
+//   MatchWalk walk(re, text);
+//   for (Match m; walk.Next(m);) if (enough(m)) break;
+class MatchWalk {
+ public:
+  MatchWalk(RegExp& re, std::u16string_view text) : pattern_(re.compiled()), text_(text) {}
+  // The next match, left to right; false when there are no more.
+  bool Next(Match& match);
+
+ private:
+  const regexp_internal::CompiledPattern& pattern_;
+  std::u16string_view text_;
+  regexp_internal::StepBudget budget_;
+  std::size_t from_ = 0;
 };
 
 }  // namespace kestrune

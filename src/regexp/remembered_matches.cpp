@@ -7,6 +7,10 @@ namespace {
 
 // Room for this many matches is taken at once, as most texts have no more.
 constexpr std::size_t kExpectedMatches = 8;
+// Longer texts are not remembered: copying one on every call would cost more than searching it
+// again, which only a text searched twice in a row needs (a replacement tests for a match
+// first).
+constexpr std::size_t kLongestRememberedText = 256;
 
 }  // namespace
 
@@ -53,11 +57,13 @@ void RememberedMatches::search_afresh(const std::shared_ptr<const CompiledPatter
   if (pattern->find(text, 0, budget, first_groups_.spans())) {
     matches_.add(first_groups_.data()[0], first_groups_.data()[1]);
   }
-  text_.assign(text);
   // A column of searches uses one pattern: keeping it spares two atomic count updates.
   if (pattern_ != pattern) pattern_ = pattern;
-  remembered_ = true;
   complete_ = matches_.empty();
+  if (text.size() <= kLongestRememberedText) {
+    text_.assign(text);
+    remembered_ = true;
+  }
 }
 
 }  // namespace kestrune::regexp_internal

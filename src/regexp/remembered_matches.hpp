@@ -1,6 +1,6 @@
 // The matches a RegExp found last, with the pattern and text they belong to, so that the usual
-// sequence Test, Execute, Replace on one text searches it once: Test finds the first match (with
-// its groups), Execute and Replace go on from there.
+// sequence Test, Execute, Replace on one short text searches it once: Test finds the first match
+// (with its groups), Execute and Replace go on from there. A long text is searched afresh.
 #pragma once
 
 #include <memory>

@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "base/inline_vector.hpp"
 #include "regexp/pattern_tree.hpp"
 
 namespace kestrune::regexp_internal {
@@ -52,7 +52,8 @@ class ReplacementTemplate {
   std::u16string_view text_of(const Piece& piece, std::u16string_view text,
                               const std::size_t* spans) const;
 
-  std::vector<Piece> pieces_;
+  // Most replacements are a literal or a group or two: no memory is taken for them.
+  InlineVector<Piece, 4> pieces_;
   std::size_t spans_needed_ = 2;
 };
 

@@ -3,7 +3,7 @@
 // formula with three searches: the pattern is translated from the search syntax only when the
 // find text or a context changed, and the one matcher remembers its compiled pattern and the
 // matches it found last, so the same text searched again with the same pattern is not
-// searched again. It also holds the list answers a member reads itself (text_search.hpp).
+// searched again.
 // Nothing a caller can see depends on it.
 //
 // An object is called on one thread at a time (its apartment), and so is its memory.
@@ -15,7 +15,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "regexp/regexp.hpp"
 #include "variant/variant.hpp"
@@ -31,15 +30,15 @@ class SearchMemory {
 
   RegExp& matcher() { return matcher_; }
 
-  // The items of the last list answer given as ListLayout::kept_in_memory, until the next one.
-  std::vector<Variant>& list() { return list_; }
+  // Room for the text of one call reversed, to search from the right; reused from call to call.
+  std::u16string& reversal_room() { return reversed_; }
 
  private:
   bool translated_ = false;
   std::u16string find_text_, find_before_text_, find_not_before_text_;
   std::u16string pattern_;
   RegExp matcher_;
-  std::vector<Variant> list_;
+  std::u16string reversed_;
 };
 
 }  // namespace kestrune

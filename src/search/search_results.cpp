@@ -119,22 +119,11 @@ class ListLength {
   std::size_t units_ = 0;
 };
 
-// The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k), or the
-// items in `kept` (whose room is reused from call to call) and their number. The grid is
-// sparse: its other cells are empty, and a caller that reads only some cells never pays for
-// the rest.
+// The list of `count` items: a grid of that side with item k in cells (k, 1) and (1, k). The
+// grid is sparse: its other cells are empty, and a caller that reads only some cells never pays
+// for the rest.
 template <class Item>
-Variant result_list(std::size_t count, ListLayout layout, std::vector<Variant>& kept, Item&& item) {
-  if (layout == ListLayout::kept_in_memory) {
-    ListLength length(1);
-    kept.clear();
-    kept.reserve(count);
-    for (std::size_t k = 1; k <= count; ++k) {
-      kept.push_back(item(k));
-      length.add(kept.back());
-    }
-    return Variant::number(double(count));
-  }
+Variant result_list(std::size_t count, Item&& item) {
   if (count > 0 && count > kMaxGridCells / count) fail("the result grid would be too large");
   Array grid = Array::sparse_two_dimensional(count, count);
   ListLength length(2);
@@ -170,8 +159,7 @@ bool needs_first_match_only(ResultCode code) {
   return code <= ResultCode::text_from_window || code == ResultCode::found;
 }
 
-Variant search_result(ResultCode code, const SearchSubject& subject, ListLayout layout,
-                      std::vector<Variant>& kept) {
+Variant search_result(ResultCode code, const SearchSubject& subject) {
   const MatchFigures m(subject);
   const bool rev = subject.from_right;
   const std::size_t n = m.count();
@@ -197,43 +185,52 @@ Variant search_result(ResultCode code, const SearchSubject& subject, ListLayout 
     case ResultCode::nonempty_piece_count:
       return Variant::number(count_of_nonempty_pieces(m));
     case ResultCode::window_positions:
-      return result_list(n, layout, kept,
-                         [&](std::size_t k) { return decimal_text(m.window_start(k)); });
+      return result_list(n, [&](std::size_t k) { return decimal_text(m.window_start(k)); });
     case ResultCode::window_positions_from_end:
-      return result_list(n, layout, kept,
-                         [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
+      return result_list(n, [&](std::size_t k) { return decimal_text(m.position_from_end(k)); });
     case ResultCode::window_texts:
-      return result_list(n, layout, kept,
-                         [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
+      return result_list(n, [&](std::size_t k) { return text_in_given_order(m.window(k), rev); });
     case ResultCode::window_lengths:
-      return result_list(n, layout, kept, [&](std::size_t k) {
+      return result_list(n, [&](std::size_t k) {
         return m.window_length(k) < 0 ? Variant::text(u"0") : decimal_text(m.window_length(k));
       });
     case ResultCode::window_length_total:
       return Variant::number(sum_of_positive_windows(m));
     case ResultCode::texts_before:
-      return result_list(n, layout, kept,
+      return result_list(n,
                          [&](std::size_t k) { return text_in_given_order(m.preceding(k), rev); });
     case ResultCode::texts_after:
-      return result_list(n, layout, kept,
+      return result_list(n,
                          [&](std::size_t k) { return text_in_given_order(m.following(k), rev); });
     case ResultCode::pieces:
-      return result_list(n + 1, layout, kept,
+      return result_list(n + 1,
                          [&](std::size_t k) { return text_in_given_order(m.piece(k), rev); });
     case ResultCode::texts_through_windows:
-      return result_list(n, layout, kept, [&](std::size_t k) {
-        return text_in_given_order(m.preceding(k), m.window(k), rev);
-      });
+      return result_list(
+          n, [&](std::size_t k) { return text_in_given_order(m.preceding(k), m.window(k), rev); });
     case ResultCode::texts_from_windows:
-      return result_list(n, layout, kept, [&](std::size_t k) {
-        return text_in_given_order(m.window(k), m.following(k), rev);
-      });
+      return result_list(
+          n, [&](std::size_t k) { return text_in_given_order(m.window(k), m.following(k), rev); });
     case ResultCode::found:
       return Variant::boolean(true);
     case ResultCode::pattern_query:
       break;
   }
   fail("no such result code");
+}
+
+std::optional<Variant> nth_nonempty_piece(std::u16string_view text, bool from_right,
+                                          MatchWalk& walk, Match match, std::int32_t n) {
+  std::size_t piece_start = 0;
+  std::int32_t pieces = 0;
+  for (bool more = true;; more = walk.Next(match)) {
+    const std::size_t piece_end = more ? match.FirstIndex : text.size();
+    if (piece_end > piece_start && ++pieces == n) {
+      return text_in_given_order(text.substr(piece_start, piece_end - piece_start), from_right);
+    }
+    if (!more) return std::nullopt;
+    piece_start = match.FirstIndex + match.Length;
+  }
 }
 
 }  // namespace kestrune

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string_view>
-#include <vector>
 
 #include "regexp/regexp.hpp"
 #include "search/result_code.hpp"
@@ -25,10 +26,14 @@ struct SearchSubject {
 bool needs_first_match_only(ResultCode code);
 
 // The answer for a result code of matching (not the pattern query). A cut that cannot be made, or a
-// grid larger than kMaxGridCells, is a Failure. `kept` receives the items of a list answer given as
-// ListLayout::kept_in_memory.
-Variant search_result(ResultCode code, const SearchSubject& subject, ListLayout layout,
-                      std::vector<Variant>& kept);
+// grid larger than kMaxGridCells, is a Failure.
+Variant search_result(ResultCode code, const SearchSubject& subject);
+
+// The nth of the pieces which are not empty that the matches cut `text` into: `first`, which
+// `walk` has found, and those it finds next. Read in the order of the given text; none when
+// there are fewer. Only the matches up to that piece are looked for.
+std::optional<Variant> nth_nonempty_piece(std::u16string_view text, bool from_right,
+                                          MatchWalk& walk, Match first, std::int32_t n);
 
 // The largest result grid answered (2,048 x 2,048); larger ones take the error path rather than
 // exhaust memory.

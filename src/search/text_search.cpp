@@ -1,16 +1,12 @@
 #include "search/text_search.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
-#include <exception>
-#include <new>
-#include <optional>
-#include "regexp/regexp.hpp"
-#include "search/result_code.hpp"
-
 #include "base/failure.hpp"
 #include "regexp/regexp.hpp"
+#include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
 #include "variant/calling_pattern.hpp"
@@ -65,7 +61,8 @@ bool replaces_first_match_only(const Variant& replace_all) {
 }
 
 // The texts of one call. The subject views the caller's text where it is one and is searched
-// as given; otherwise it views `converted`. The pattern is the memory's.
+// as given; otherwise it views `converted`; from the right, it views the memory's reversal
+// room. The pattern is the memory's.
 struct WorkingTexts {
   std::u16string converted;
   std::u16string_view subject;  // reversed when searching from the right
@@ -81,8 +78,9 @@ void read_working_texts(const TextSearchArguments& a, SearchMemory& memory, Work
   const std::u16string_view not_before = to_text_view(a.find_not_before_text, not_before_storage);
   texts.from_right = to_truth(a.search_from_right);
   if (texts.from_right) {
-    texts.converted = reverse_text(texts.subject);
-    texts.subject = texts.converted;
+    std::u16string& reversed = memory.reversal_room();
+    reversed.assign(texts.subject.rbegin(), texts.subject.rend());
+    texts.subject = reversed;
   }
   texts.pattern = &memory.pattern_for(find, before, not_before);
 }
@@ -90,14 +88,26 @@ void read_working_texts(const TextSearchArguments& a, SearchMemory& memory, Work
 Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts) {
   if (replaces_first_match_only(a.return_type)) re.Global = false;
   std::u16string replaced = re.Replace(texts.subject, to_text(a.replace_text));
-  if (texts.from_right) replaced = reverse_text(replaced);
+  if (texts.from_right) std::reverse(replaced.begin(), replaced.end());
   return Variant::text(std::move(replaced));
+}
+
+Variant answer_nth_piece(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts,
+                         const Variant& nth) {
+  MatchWalk walk(re, texts.subject);
+  Match first;
+  if (!walk.Next(first)) return a.not_found_return;
+  const std::int32_t n = round_to_whole(to_number(nth));
+  if (n < 1) return a.not_found_return;
+  std::optional<Variant> piece =
+      nth_nonempty_piece(texts.subject, texts.from_right, walk, first, n);
+  return piece ? std::move(*piece) : a.not_found_return;
 }
 
 // Searching once for the matches the code needs is the same as testing for a match first: no
 // match answers not_found_return either way.
 Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
-                           const WorkingTexts& texts, ResultCode code, ListLayout layout) {
+                           const WorkingTexts& texts, ResultCode code, const Variant* nth_piece) {
   RegExp& re = memory.matcher();
   // The other matches cannot change a first-match answer: do not look for them.
   re.Global = !needs_first_match_only(code);
@@ -105,14 +115,16 @@ Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
     const std::size_t count = re.CountMatches(texts.subject);
     return count == 0 ? a.not_found_return : Variant::number(double(count));
   }
+  if (nth_piece) return answer_nth_piece(a, re, texts, *nth_piece);
   const MatchCollection matches = re.Execute(texts.subject);
   if (matches.Count() == 0) return a.not_found_return;
   const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
                               to_number(a.return_length_offset), texts.from_right};
-  return search_result(code, subject, layout, memory.list());
+  return search_result(code, subject);
 }
 
-Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, ListLayout layout) {
+Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a,
+                          const Variant* nth_piece) {
   const std::optional<ResultCode> code = fill_defaults(a);
   WorkingTexts texts;
   read_working_texts(a, memory, texts);
@@ -128,7 +140,20 @@ Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a, Li
   }
   // A code that selects no answer gives not_found_return, whether the pattern matches or not.
   if (!code) return a.not_found_return;
-  return answer_result_code(a, memory, texts, *code, layout);
+  return answer_result_code(a, memory, texts, *code, nth_piece);
+}
+
+// Every call's way back: a failure answers not_found_return, but for a search that could not
+// finish.
+Variant search_or_not_found(SearchMemory& memory, const TextSearchArguments& arguments,
+                            const Variant* nth_piece) {
+  try {
+    return search_or_replace(memory, arguments, nth_piece);
+  } catch (const Failure& failure) {
+    // A search that ran out of budget did not find nothing: it is the member's failure.
+    if (failure.kind() == FailureKind::out_of_budget) throw;
+    return arguments.not_found_return;
+  }
 }
 
 }  // namespace
@@ -137,14 +162,13 @@ std::u16string reverse_text(std::u16string_view text) {
   return std::u16string(text.rbegin(), text.rend());
 }
 
-Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments, ListLayout layout) {
-  try {
-    return search_or_replace(memory, arguments, layout);
-  } catch (const Failure& failure) {
-    // A search that ran out of budget did not find nothing: it is the member's failure.
-    if (failure.kind() == FailureKind::out_of_budget) throw;
-    return arguments.not_found_return;
-  }
+Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments) {
+  return search_or_not_found(memory, arguments, nullptr);
+}
+
+Variant TextSearchNthPiece(SearchMemory& memory, const TextSearchArguments& arguments,
+                           const Variant& nth) {
+  return search_or_not_found(memory, arguments, &nth);
 }
 
 }  // namespace kestrune

@@ -41,15 +41,14 @@ struct TextSearchArguments {
   Variant& not_found_return;
 };
 
-// How a list answer (codes 11 to 14 and 16 to 20) is given: the result grid, with the list in
-// its first row and first column, as the members hand it to the host; or, for a member that
-// reads the list itself (krGETWORD), the items left in the search memory (SearchMemory::list)
-// and their number as the answer. A text with thousands of pieces then needs no grid of
-// millions of cells, and a column of calls builds no array per call.
-enum class ListLayout { grid, kept_in_memory };
+Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments);
 
-Variant TextSearch(SearchMemory& memory, const TextSearchArguments& arguments,
-                   ListLayout layout = ListLayout::grid);
+// A search-mode call with result code 18 (the pieces) that answers one item of the list: the nth
+// piece that is not empty, with n read from `nth` once the text is known to have a match, and
+// not_found_return when there are fewer. Only the matches up to that piece are looked for, so a
+// member that wants one word of a long text (krGETWORD) neither cuts nor keeps the rest.
+Variant TextSearchNthPiece(SearchMemory& memory, const TextSearchArguments& arguments,
+                           const Variant& nth);
 
 // The characters of `text` in the opposite order, unit by unit, of any length.
 std::u16string reverse_text(std::u16string_view text);

@@ -15,10 +15,10 @@
 namespace kestrune {
 
 // The arguments are passed on by reference, so TextSearch writes its defaults into the ones
-// that are missing.
+// that are missing. With `nth_piece`, the call answers that piece alone (TextSearchNthPiece).
 Variant search_mode_call(SearchMemory& memory, Variant& string_to_search, Variant& find_text,
                          Variant& case_sensitive, ResultCode return_type,
                          Variant& search_from_right, Variant& not_found_return,
-                         ListLayout layout = ListLayout::grid);
+                         const Variant* nth_piece = nullptr);
 
 }  // namespace kestrune

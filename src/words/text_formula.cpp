@@ -5,11 +5,11 @@
 #include <string_view>
 
 #include "base/failure.hpp"
+#include "regexp/regexp.hpp"
 #include "search/search_memory.hpp"
 #include "variant/calling_pattern.hpp"
 #include "variant/conversions.hpp"
 #include "variant/locale.hpp"
-#include "words/search_mode_call.hpp"
 #include "words/text_formula.hpp"
 
 namespace kestrune {
@@ -53,28 +53,32 @@ Operation operation_written_as(std::u16string_view text) {
   fail("not an operator");
 }
 
-// The formula and the operator pattern, passed alike to the three searches that cut it.
-struct FormulaCuts {
-  SearchMemory& memory;
-  Variant formula;
-  Variant pattern = Variant::text(std::u16string(kOperatorPattern));
-
-  // One cut of the formula at its first operator. Each is a call with fresh missing arguments,
-  // as a worksheet would make it.
-  Variant part(ResultCode code) {
-    Variant case_sensitive = Variant::missing(), from_left = Variant::missing();
-    Variant not_found_return = Variant::missing();
-    return search_mode_call(memory, formula, pattern, case_sensitive, code, from_left,
-                            not_found_return);
-  }
-
-  // An operand, or none when its text is not a number (the empty text included).
-  std::optional<double> operand(ResultCode code) {
-    const Variant text = part(code);
-    std::u16string storage;
-    return parse_number(to_text_view(text, storage), decimal_separator());
-  }
+// The formula cut at its first operator: the text before it, the operator, the text after it.
+struct FormulaCut {
+  std::u16string_view before;
+  std::u16string_view operator_text;
+  std::u16string_view after;
 };
+
+// What three searches of the formula would answer (the text before the first operator, the
+// operator, the text after it), from one: case-sensitive, from the left, with the object's
+// memory, whose translation of the operators is made once.
+std::optional<FormulaCut> cut_at_first_operator(SearchMemory& memory, std::u16string_view formula) {
+  RegExp& re = memory.matcher();
+  re.IgnoreCase = false;
+  re.Global = false;
+  re.Pattern = memory.pattern_for(kOperatorPattern, u"", u"");
+  const MatchCollection matches = re.Execute(formula);
+  if (matches.Count() == 0) return std::nullopt;
+  const Match& op = matches.Item(0);
+  return FormulaCut{formula.substr(0, op.FirstIndex), op.Value,
+                    formula.substr(op.FirstIndex + op.Length)};
+}
+
+// An operand, or none when its text is not a number (the empty text included).
+std::optional<double> operand(std::u16string_view text) {
+  return parse_number(text, decimal_separator());
+}
 
 // The one guarded operation: a power without a real value (a negative base and a fractional
 // exponent) or beyond the range of a double, 0 raised to a negative power included. The
@@ -117,16 +121,18 @@ Variant evaluate(Operation operation, double a, double b) {
 
 Variant evaluate_text_formula(SearchMemory& memory, Variant& text_formula) {
   return answer_or_value_error([&] {
-    std::u16string formula = to_text(text_formula);
-    if (formula.starts_with(u'=')) formula.erase(0, 1);
-    FormulaCuts cuts{memory, Variant::text(std::move(formula))};
-    const std::u16string operator_text = to_text(cuts.part(ResultCode::window_text));
-    const std::optional<double> a = cuts.operand(ResultCode::text_before);
-    const std::optional<double> b = cuts.operand(ResultCode::text_after);
+    std::u16string storage;
+    std::u16string_view formula = to_text_view(text_formula, storage);
+    if (formula.starts_with(u'=')) formula.remove_prefix(1);
+    const std::optional<FormulaCut> cut = cut_at_first_operator(memory, formula);
+    // A formula without an operator has no operands either.
+    if (!cut) return value_error_answer();
+    const std::optional<double> a = operand(cut->before);
+    const std::optional<double> b = operand(cut->after);
     // A column of formulas has many that are not numbers on both sides; answered here rather
     // than raised, as raising costs more than the whole evaluation.
     if (!a || !b) return value_error_answer();
-    return evaluate(operation_written_as(operator_text), *a, *b);
+    return evaluate(operation_written_as(cut->operator_text), *a, *b);
   });
 }
 
