@@ -259,6 +259,11 @@ TEST(Program, ExitStatusesAndLines) {
   const ProgramRun comma = run_program(R"(--decimal-separator , 'krSEARCH(2.5, ",")')");
   EXPECT_EQ(comma.output, "2\n");
   EXPECT_EQ(comma.status, 0);
+
+  // `kestrune fill` reads standard input.
+  const ProgramRun filled = run_program("fill 'krGETWORD(A, 2)' --threads 2", "a b\\nc d\\n");
+  EXPECT_EQ(filled.output, "a b,b\nc d,d\n");
+  EXPECT_EQ(filled.status, 0);
 }
 
 // What the program cannot do ends in status 2 and a message, never in a crash or a status that
