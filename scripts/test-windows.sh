@@ -197,7 +197,6 @@ run_counted "add-in module" wine com_client.exe module kestrune.bas
 check "regsvr32 /u unregisters kestrune.dll" timeout 120 wine regsvr32 /u /s "$registered"
 check "the server record is gone" server_record_gone
 run_counted "after unregistering" wine com_client.exe unregistered
-run_counted "after unregistering, VBScript" wine cscript //nologo smoke.vbs unregistered
 
 # For the current user alone. Wine's COM does not create a class registered only there, so the
 # records are checked, not the object.
