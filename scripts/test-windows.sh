@@ -2,10 +2,10 @@
 # Builds kestrune.dll and kestrune.xll for 64-bit Windows with mingw-w64 and tests them under
 # Wine, in a fresh prefix: registration with regsvr32, the automation interface, the shared
 # call tables and the function reference's examples through a C++ client (also under a second
-# decimal separator), the host integration against a stand-in for the running host, a VBScript
-# smoke test, the generated add-in module against the member table, unregistration, the
-# records of a registration for the current user alone, install.vbs and uninstall.vbs against
-# a stand-in spreadsheet program, and kestrune.xll in a stand-in worksheet host
+# decimal separator), the host integration against a stand-in for the spreadsheet program
+# running, a VBScript smoke test, the generated add-in module against the member table,
+# unregistration, the records of a registration for the current user alone, install.vbs and
+# uninstall.vbs against the same stand-in, and kestrune.xll in a stand-in worksheet host
 # (registrations, the same call tables, four threads, its heap). Builds the 32-bit DLL and
 # add-in too, which cannot run here, and checks them as files. Ends with "N passed, M
 # failed" and a non-zero status when anything failed.
