@@ -7,7 +7,7 @@ Function Wizard's texts back through UNO and compares them with the member table
     /usr/bin/python3 calc_test.py --oxt kestrune.oxt --kestrune cli/kestrune \
         --wizard wizard_texts.json TABLE...
 
-Prints a line per failing cell, the filtered cases by kind, and "N passed, M failed".
+Prints a line per failing cell and "N passed, M failed".
 """
 import argparse
 import json
@@ -76,8 +76,8 @@ class Office:
 
 
 def build_sheet(cases, kestrune, separator):
-    """The cases Calc can pass, in a Sheet, and the filtered ones by kind. A case with TRUE,
-    FALSE or EMPTY stays when the command line answers it the same with them as numbers."""
+    """The cases Calc can pass, in a Sheet. A case with TRUE, FALSE or EMPTY stays when the
+    command line answers it the same with them as numbers."""
     parsed = [(case, *call_sheet.parse_call(case[1])) for case in cases]
     kinds = [call_sheet.filter_kind(arguments) for _, _, arguments in parsed]
     numeric = [i for i, (_, _, arguments) in enumerate(parsed)
@@ -89,14 +89,12 @@ def build_sheet(cases, kestrune, separator):
         for i, answer in zip(numeric, answers):
             if json.loads(answer) != parsed[i][0][2]:
                 kinds[i] = "truth or blank read as such"
-    sheet, kept, filtered = call_sheet.Sheet(), [], {}
+    sheet, kept = call_sheet.Sheet(), []
     for ((number, call, expected), name, arguments), kind in zip(parsed, kinds):
-        if kind:
-            filtered.setdefault(kind, []).append(f"{number}: {call}")
-        else:
+        if not kind:
             sheet.add(name, arguments, expected)
             kept.append((number, call, call_sheet.answer_grid(expected)))
-    return sheet, kept, filtered
+    return sheet, kept
 
 
 def cell_text(cell):
@@ -156,7 +154,7 @@ def matches(got, expected):
 
 def check_table(office, path, kestrune, work):
     separator, cases = call_sheet.read_table(path)
-    sheet, kept, filtered = build_sheet(cases, kestrune, separator)
+    sheet, kept = build_sheet(cases, kestrune, separator)
     name = os.path.splitext(os.path.basename(path))[0]
     document = os.path.join(work, name + ".fods")
     with open(document, "w", encoding="utf-8") as out:
@@ -173,9 +171,6 @@ def check_table(office, path, kestrune, work):
                     failures.append(f"{name}:{number}: {call}: cell ({r + 1}, {c + 1}) "
                                     f"expected {json.dumps(element)}, Calc gave {got}")
         row += len(grid)
-    for kind, lines in filtered.items():
-        print(f"{name}: {len(lines)} filtered ({kind}: {call_sheet.FILTERED[kind]})")
-        print("".join(f"    {line}\n" for line in lines), end="")
     return len(kept) - len(wrong_cases), failures
 
 

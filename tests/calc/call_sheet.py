@@ -4,22 +4,12 @@ Each case of a table (tests/data/member_calls*.txt) becomes one formula of a .fo
 cached values: texts and numbers as constants, TRUE and FALSE as TRUE() and FALSE(), an omitted
 argument as nothing between two ";", an array as an inline array, CELL(v) as a reference to
 cells of a second sheet that hold v, EMPTY as a reference to a blank cell. An array answer makes
-an array formula over the answer's size. What Calc cannot pass is left out, with the reason.
+an array formula over the answer's size. What Calc cannot pass is left out (filter_kind).
 """
 import json
 import re
 from xml.sax.saxutils import escape, quoteattr
 
-# The kinds of case Calc cannot pass, and why.
-FILTERED = {
-    "error argument": "Calc answers a formula whose argument is an error value with that error, "
-                      "and never calls the function",
-    "null argument": "Calc has no null value",
-    "one-cell range": "Calc passes a range or an inline array of one cell as that cell's value",
-    "truth or blank read as such": "Calc passes TRUE as the number 1 and FALSE and a blank "
-                                   "cell as 0; kept where the answer is the same for those "
-                                   "numbers",
-}
 TOKEN = re.compile(r'\s*(?:("(?:[^"]|"")*")|(#NULL!|#DIV/0!|#VALUE!|#REF!|#NAME\?|#NUM!|#N/A)'
                    r'|([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)|([A-Za-z_][A-Za-z0-9_]*)'
                    r'|([(),;{}]))')
@@ -94,7 +84,9 @@ def values_of(arguments):
 
 
 def filter_kind(arguments):
-    """The kind that keeps a call out of Calc, or None."""
+    """Why Calc cannot pass the call, or None: it answers a formula whose argument is an error
+    value with that error without calling the function, has no null value, and passes a range
+    or an inline array of one cell as that cell's value."""
     values = values_of(arguments)
     if any(v[0] == "error" for v in values):
         return "error argument"
@@ -106,6 +98,7 @@ def filter_kind(arguments):
 
 
 def has_truth_or_blank(arguments):
+    """Whether the call has TRUE, FALSE or EMPTY, which Calc passes as the numbers 1, 0, 0."""
     return any(v[0] == "word" and v[1] in ("TRUE", "FALSE", "EMPTY") for v in values_of(arguments))
 
 
