@@ -2,10 +2,10 @@
 # Builds kestrune.dll and kestrune.xll for 64-bit Windows with mingw-w64 and tests them under
 # Wine, in a fresh prefix: registration with regsvr32, the automation interface, the shared
 # call tables and the function reference's examples through a C++ client (also under a second
-# decimal separator), the host integration against a stand-in for the running host, a VBScript
-# smoke test, the generated add-in module against the type library, unregistration, the
-# records of a registration for the current user alone, install.vbs and uninstall.vbs against
-# a stand-in spreadsheet program, and kestrune.xll in a stand-in worksheet host
+# decimal separator), the host integration against a stand-in for the spreadsheet program
+# running, a VBScript smoke test, the generated add-in module against the member table,
+# unregistration, the records of a registration for the current user alone, install.vbs and
+# uninstall.vbs against the same stand-in, and kestrune.xll in a stand-in worksheet host
 # (registrations, the same call tables, four threads, its heap). Builds the 32-bit DLL and
 # add-in too, which cannot run here, and checks them as files. Ends with "N passed, M
 # failed" and a non-zero status when anything failed.
@@ -190,6 +190,11 @@ run_counted "automation interface" wine com_client.exe interface
 run_counted "call tables" wine com_client.exe calls member_calls.txt "${pages[@]}"
 run_counted "call tables, comma locale" \
   env LC_ALL=de_DE.UTF-8 wine com_client.exe calls member_calls_comma.txt "${pages[@]}"
+# The stand-in for the spreadsheet program: the host the integration finds running, and the
+# program install.vbs and uninstall.vbs drive below.
+cp "$bin/tests/windows/excel_stand_in.dll" "$work/"
+check "the stand-in registers as Excel.Application" \
+  timeout 120 wine regsvr32 /s 'C:\kestrune-tests\excel_stand_in.dll'
 run_counted "host integration" wine com_client.exe host 'C:\Tools\Addins'
 run_counted "VBScript" wine cscript //nologo smoke.vbs
 run_counted "add-in module" wine com_client.exe module kestrune.bas
@@ -197,7 +202,6 @@ run_counted "add-in module" wine com_client.exe module kestrune.bas
 check "regsvr32 /u unregisters kestrune.dll" timeout 120 wine regsvr32 /u /s "$registered"
 check "the server record is gone" server_record_gone
 run_counted "after unregistering" wine com_client.exe unregistered
-run_counted "after unregistering, VBScript" wine cscript //nologo smoke.vbs unregistered
 
 # For the current user alone. Wine's COM does not create a class registered only there, so the
 # records are checked, not the object.
@@ -216,7 +220,6 @@ cp "$module" "$prefix/drive_c/kestrune-archive/"
 for script in install.vbs uninstall.vbs; do  # with Windows' line ends, as the archive has them
   sed 's/\r*$/\r/' "packaging/windows/$script" >"$prefix/drive_c/kestrune-archive/$script"
 done
-cp "$bin/tests/windows/excel_stand_in.dll" "$work/"
 windows_folder() { timeout 60 wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 unix_path() { printf '%s/drive_c/%s' "$prefix" "$(printf '%s' "${1#C:\\}" | tr '\\' '/')"; }
 appdata="$(windows_folder APPDATA)"
@@ -262,9 +265,6 @@ CALLS
 
 nothing_installed() { [ ! -e "$add_in" ] && [ ! -e "$install_folder" ]; }
 add_in_holds_module() { cmp -s "$add_in" "$module"; }
-
-check "the stand-in registers as Excel.Application" \
-  timeout 120 wine regsvr32 /s 'C:\kestrune-tests\excel_stand_in.dll'
 
 run_script install.vbs
 check "install.vbs names the setting that refuses the VBA project" \

@@ -1,30 +1,19 @@
-"""The shared call tables as a Calc spreadsheet, and Calc's answers checked against them.
+"""The shared call tables as a Calc spreadsheet.
 
-Each case of a table (tests/data/member_calls*.txt) becomes one formula in a .fods file without
-cached values: the call's text and numbers as constants, TRUE and FALSE as TRUE() and FALSE(),
-an omitted argument as nothing between two ";", an array as an inline array, a CELL(v) as a
-reference to cells of a second sheet that hold v, EMPTY as a reference to a blank cell. A case
-whose answer is an array is entered as an array formula over the answer's size. What Calc
-cannot pass is left out, with the reason (FILTERED).
+Each case of a table (tests/data/member_calls*.txt) becomes one formula of a .fods file without
+cached values: texts and numbers as constants, TRUE and FALSE as TRUE() and FALSE(), an omitted
+argument as nothing between two ";", an array as an inline array, CELL(v) as a reference to
+cells of a second sheet that hold v, EMPTY as a reference to a blank cell. An array answer makes
+an array formula over the answer's size. What Calc cannot pass is left out (filter_kind).
 """
 import json
 import re
 from xml.sax.saxutils import escape, quoteattr
 
-# The kinds of case Calc cannot pass, and why.
-FILTERED = {
-    "error argument": "Calc answers a formula whose argument is an error value with that error, "
-                      "and never calls the function",
-    "null argument": "Calc has no null value",
-    "one-cell range": "Calc passes a range or an inline array of one cell as that cell's value",
-    "truth or blank read as such": "Calc passes TRUE as the number 1 and FALSE and a blank "
-                                   "cell as 0; kept where the answer is the same for those "
-                                   "numbers",
-}
-ERROR_NAMES = ("#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A")
 TOKEN = re.compile(r'\s*(?:("(?:[^"]|"")*")|(#NULL!|#DIV/0!|#VALUE!|#REF!|#NAME\?|#NUM!|#N/A)'
                    r'|([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)|([A-Za-z_][A-Za-z0-9_]*)'
                    r'|([(),;{}]))')
+KINDS = ("text", "error", "number", "word", "mark")
 IMPLEMENTATION = "ORG.KESTRUNE.FUNCTIONS"
 
 
@@ -36,81 +25,72 @@ def tokens(text):
             if text[position:].strip():
                 raise ValueError(f"cannot read {text[position:]!r}")
             break
-        kind = match.lastindex
-        found.append((("text", "error", "number", "word", "mark")[kind - 1], match.group(kind)))
+        found.append((KINDS[match.lastindex - 1], match.group(match.lastindex)))
         position = match.end()
-    return found
+    return found + [("end", "")]
 
 
-class Reader:
-    """The call syntax of the command line, read into nested tuples:
-    ("text", s) ("number", s) ("word", W) ("error", E) ("omitted",) ("array", rows)
-    ("cell", value)."""
+def parse_call(text):
+    """The command line's call syntax as (name, arguments), each argument one of ("text", s)
+    ("number", s) ("word", W) ("error", E) ("omitted",) ("array", rows) ("cell", value)."""
+    found = iter(tokens(text))
+    token = next(found)
 
-    def __init__(self, text):
-        self.tokens, self.at = tokens(text), 0
+    def take(expected=None):
+        nonlocal token
+        taken, token = token, next(found, ("end", ""))
+        if expected and taken[1] != expected:
+            raise ValueError(f"expected {expected}, found {taken[1]!r}")
+        return taken
 
-    def peek(self):
-        return self.tokens[self.at] if self.at < len(self.tokens) else ("end", "")
-
-    def take(self, expected=None):
-        token = self.peek()
-        if expected and token[1] != expected:
-            raise ValueError(f"expected {expected}, found {token[1]!r}")
-        self.at += 1
-        return token
-
-    def call(self):
-        name = self.take()[1]
-        self.take("(")
-        arguments = []
-        if self.peek()[1] != ")":
-            while True:
-                arguments.append(self.argument())
-                if self.take()[1] == ")":
-                    break
-        return name, arguments
-
-    def argument(self):
-        if self.peek()[1] in (",", ")"):
-            return ("omitted",)
-        return self.value()
-
-    def value(self):
-        kind, text = self.take()
+    def value():
+        kind, text = take()
         if text == "{":
-            rows, row = [], []
+            rows = [[]]
             while True:
-                row.append(self.value())
-                mark = self.take()[1]
-                if mark in (";", "}"):
-                    rows.append(row)
-                    row = []
+                rows[-1].append(value())
+                mark = take()[1]
                 if mark == "}":
                     return ("array", rows)
+                if mark == ";":
+                    rows.append([])
         if kind == "word" and text.upper() == "CELL":
-            self.take("(")
-            inner = self.value()
-            self.take(")")
+            take("(")
+            inner = value()
+            take(")")
             return ("cell", inner)
-        if kind == "word":
-            return ("word", text.upper())
-        return (kind, text)
+        return ("word", text.upper()) if kind == "word" else (kind, text)
+
+    name = take()[1]
+    take("(")
+    arguments = []
+    while token[1] != ")" or arguments:
+        arguments.append(("omitted",) if token[1] in (",", ")") else value())
+        if take()[1] == ")":
+            break
+    return name, arguments
 
 
 def walk(value):
     yield value
-    for inner in ([value[1]] if value[0] == "cell" else
-                  [v for row in value[1] for v in row] if value[0] == "array" else []):
-        yield from walk(inner)
+    inner = ([value[1]] if value[0] == "cell" else
+             [v for row in value[1] for v in row] if value[0] == "array" else [])
+    for each in inner:
+        yield from walk(each)
+
+
+def values_of(arguments):
+    return [v for a in arguments for v in walk(a)]
 
 
 def filter_kind(arguments):
-    """The kind that keeps a call out of Calc, or None."""
-    values = [v for a in arguments for v in walk(a)]
+    """Why Calc cannot pass the call, or None: it answers a formula whose argument is an error
+    value with that error without calling the function, has no null value, and passes a range
+    or an inline array of one cell as that cell's value."""
+    values = values_of(arguments)
     if any(v[0] == "error" for v in values):
         return "error argument"
-    if any(v == ("word", "NULL") for v in values):
+    if ("word", "NULL") in values:
         return "null argument"
     if any(v[0] == "array" and len(v[1]) == 1 and len(v[1][0]) == 1 for v in values):
         return "one-cell range"
@@ -118,8 +98,8 @@ def filter_kind(arguments):
 
 
 def has_truth_or_blank(arguments):
-    return any(v[0] == "word" and v[1] in ("TRUE", "FALSE", "EMPTY")
-               for a in arguments for v in walk(a))
+    """Whether the call has TRUE, FALSE or EMPTY, which Calc passes as the numbers 1, 0, 0."""
+    return any(v[0] == "word" and v[1] in ("TRUE", "FALSE", "EMPTY") for v in values_of(arguments))
 
 
 def as_numbers(call):
@@ -133,43 +113,40 @@ class Sheet:
     EMPTY refer to (its first row stays blank)."""
 
     def __init__(self):
-        self.rows = []          # (formula, height, width)
-        self.cells = [[]]       # rows of the sheet "Cells"; row 1 blank
+        self.rows = []  # (formula, height, width); height 0 for a single value
+        self.cells = [[]]
 
     def constant(self, value):
-        kind, text = value[0], value[1] if len(value) > 1 else None
-        if kind in ("text", "number"):
-            return text
-        if kind == "word" and text in ("TRUE", "FALSE"):
-            return text + "()"
+        if value[0] in ("text", "number"):
+            return value[1]
+        if value in (("word", "TRUE"), ("word", "FALSE")):
+            return value[1] + "()"
         raise ValueError(f"no constant for {value}")
-
-    def cell_block(self, value):
-        """Puts value into new rows of "Cells"; returns the reference."""
-        grid = value[1] if value[0] == "array" else [[value]]
-        first = len(self.cells) + 1
-        self.cells.extend(grid)
-        last_column = chr(ord("A") + max(len(r) for r in grid) - 1)
-        end = f":.{last_column}{first + len(grid) - 1}" if value[0] == "array" else ""
-        return f"[$Cells.A{first}{end}]"
 
     def argument(self, value):
         kind = value[0]
         if kind == "omitted":
             return ""
-        if kind == "cell":
-            return self.cell_block(value[1])
         if value == ("word", "EMPTY"):
             return "[$Cells.A1]"
         if kind == "array":
-            return "{" + "|".join(";".join(self.constant(v) for v in row)
-                                  for row in value[1]) + "}"
-        return self.constant(value)
+            return "{" + "|".join(";".join(map(self.constant, row)) for row in value[1]) + "}"
+        if kind != "cell":
+            return self.constant(value)
+        grid = value[1][1] if value[1][0] == "array" else [[value[1]]]
+        first = len(self.cells) + 1
+        self.cells.extend(grid)
+        if value[1][0] != "array":
+            return f"[$Cells.A{first}]"
+        last_column = chr(ord("A") + max(len(r) for r in grid) - 1)
+        return f"[$Cells.A{first}:.{last_column}{first + len(grid) - 1}]"
 
-    def add(self, name, arguments, height, width):
+    def add(self, name, arguments, answer):
         formula = (f"of:={IMPLEMENTATION}.{name.upper()}(" +
-                   ";".join(self.argument(a) for a in arguments) + ")")
-        self.rows.append((formula, height, width))
+                   ";".join(map(self.argument, arguments)) + ")")
+        grid = answer_grid(answer)
+        height = len(grid) if is_array(answer) else 0
+        self.rows.append((formula, height, len(grid[0]) if height else 0))
 
     def cell_xml(self, value):
         kind, text = value[0], value[1] if len(value) > 1 else ""
@@ -179,7 +156,7 @@ class Sheet:
             shown = escape(text[1:-1].replace('""', '"'))
             return (f'<table:table-cell office:value-type="string"><text:p>{shown}</text:p>'
                     '</table:table-cell>')
-        if kind == "word" and text in ("TRUE", "FALSE"):
+        if value in (("word", "TRUE"), ("word", "FALSE")):
             return (f'<table:table-cell office:value-type="boolean" '
                     f'office:boolean-value="{text.lower()}"/>')
         return "<table:table-cell/>"
@@ -193,7 +170,7 @@ class Sheet:
                          f'{span}/></table:table-row>')
             calls.extend(["<table:table-row><table:table-cell/></table:table-row>"] *
                          (max(height, 1) - 1))
-        cells = ["<table:table-row>" + ("".join(self.cell_xml(v) for v in row) or
+        cells = ["<table:table-row>" + ("".join(map(self.cell_xml, row)) or
                                         "<table:table-cell/>") + "</table:table-row>"
                  for row in self.cells]
         return ('<?xml version="1.0" encoding="UTF-8"?>\n'
@@ -209,33 +186,27 @@ class Sheet:
                 '</office:spreadsheet></office:body></office:document>\n')
 
 
-def answer_size(expected):
-    """Rows and columns of an array answer; (0, 0) for a single value."""
-    if isinstance(expected, dict) and "array" in expected:
-        grid = expected["array"]
-        return (len(grid), len(grid[0])) if grid and isinstance(grid[0], list) else (1, len(grid))
-    return (0, 0)
+def is_array(answer):
+    return isinstance(answer, dict) and "array" in answer
 
 
-def answer_grid(expected):
-    """The expected answer as rows of cells."""
-    height, width = answer_size(expected)
-    if not height:
-        return [[expected]]
-    grid = expected["array"]
-    return grid if isinstance(grid[0], list) else [grid]
+def answer_grid(answer):
+    """The expected answer as rows of cells (a one-dimensional array as one row)."""
+    if not is_array(answer):
+        return [[answer]]
+    grid = answer["array"]
+    return grid if grid and isinstance(grid[0], list) else [grid]
 
 
 def read_table(path):
+    """The table's decimal separator and its cases as (line number, call, answer)."""
     separator, cases = ".", []
     with open(path, encoding="utf-8") as table:
         for number, line in enumerate(table, 1):
             line = line.rstrip("\r\n")
-            if not line or line.startswith("#"):
-                continue
             if line.startswith("@decimal-separator "):
                 separator = line.split(" ", 1)[1]
-                continue
-            call, expected = line.split("\t", 1)
-            cases.append((number, call, json.loads(expected)))
+            elif line and not line.startswith("#"):
+                call, expected = line.split("\t", 1)
+                cases.append((number, call, json.loads(expected)))
     return separator, cases

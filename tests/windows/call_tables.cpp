@@ -3,24 +3,17 @@
 // through DISPID_VALUE, an array a SAFEARRAY indexed from 1), and the member's answer is written
 // as the command line's JSON and compared with the table's. Every call runs twice, with the
 // arguments passed by value and by reference (VT_BYREF|VT_VARIANT, as VBA passes variables).
-#include "call_tables.hpp"
-
 #include <memory>
 
 #include "automation/member_table.hpp"
 #include "base/utf8.hpp"
 #include "call_table.hpp"
+#include "checks.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/output.hpp"
 
 namespace kestrune::client {
 namespace {
-
-std::string user_decimal_separator() {
-  char separator[4] = {};
-  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
-  return separator;
-}
 
 // The answer as the command line writes it.
 std::string answer_json(const Invocation& answer) {

@@ -126,6 +126,12 @@ void pump_for(std::chrono::milliseconds duration) {
 
 std::string utf8(std::u16string_view text) { return to_utf8(text); }
 
+std::string user_decimal_separator() {
+  char separator[4] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+  return separator;
+}
+
 std::u16string text_of(const wchar_t* text) {
   return text == nullptr ? std::u16string()
                          : std::u16string(reinterpret_cast<const char16_t*>(text));

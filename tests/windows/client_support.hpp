@@ -34,8 +34,6 @@ class Checks {
   // Counts one check; prints what failed.
   void expect(bool passed, const std::string& what);
   void expect_hresult(HRESULT got, HRESULT expected, const std::string& what);
-  int passed() const { return passed_; }
-  int failed() const { return failed_; }
   // "N passed, M failed", and the exit status: 0 only when nothing failed.
   int report() const;
 
@@ -90,6 +88,8 @@ bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds lim
 void pump_for(std::chrono::milliseconds duration);
 
 std::string utf8(std::u16string_view text);
+// The user's decimal separator, which a call table must have.
+std::string user_decimal_separator();
 std::u16string text_of(const wchar_t* text);
 
 }  // namespace kestrune::client

@@ -5,7 +5,7 @@
 //   com_client calls TABLE...                 shared call tables through IDispatch::Invoke
 //   com_client host FOLDER                    host integration; FOLDER holds the registered DLL
 //   com_client unregistered                   creation fails once the server is unregistered
-//   com_client module FILE                    the generated add-in module against the type library
+//   com_client module FILE                    the generated add-in module against the member table
 //   com_client user-registered PATH           the records of regsvr32 /n /i:user PATH
 //   com_client user-unregistered PATH         and of regsvr32 /u /n /i:user PATH: all gone
 //   com_client opened ADDRESS                 what the shell runs to open a link during "host"
@@ -17,13 +17,8 @@
 #include <string>
 
 #include "base/utf8.hpp"
-#include "call_tables.hpp"
-#include "client_support.hpp"
+#include "checks.hpp"
 #include "com/kestrune_h.h"
-#include "host_checks.hpp"
-#include "interface_checks.hpp"
-#include "module_checks.hpp"
-#include "user_registration_checks.hpp"
 
 namespace {
 
@@ -65,8 +60,7 @@ int wmain(int argc, wchar_t** argv) {
   } else if ((mode == u"user-registered" || mode == u"user-unregistered") && argc == 3) {
     check_user_registration(text_of(argv[2]), mode == u"user-registered", checks);
   } else if (mode == u"module" && argc == 3) {
-    ComPtr<IDispatch> kestrune = create_kestrune(checks);
-    if (kestrune) check_addin_module(text_of(argv[2]), *kestrune.Get(), checks);
+    check_addin_module(text_of(argv[2]), checks);
   } else if (mode == u"interface" || mode == u"calls") {
     ComPtr<IDispatch> kestrune = create_kestrune(checks);
     if (kestrune && mode == u"interface") check_interface(*kestrune.Get(), checks);

@@ -1,14 +1,14 @@
-// excel_stand_in.dll: a stand-in for the spreadsheet program that scripts create by its ProgID
-// Excel.Application, as install.vbs and uninstall.vbs do. It keeps what the scripts reach of
-// the program's object model (workbooks, the VBA project's module import, saving as an add-in,
-// the add-ins list) and writes one line per call to the file that KESTRUNE_HOST_LOG names:
-//
-//   Workbook.SaveAs C:\users\root\AppData\Roaming\Microsoft\AddIns\kestrune.xla, 18
+// excel_stand_in.dll: a stand-in for the spreadsheet program that install.vbs and uninstall.vbs
+// create by its ProgID Excel.Application, and that clsKestrune finds running to describe its
+// functions. It keeps what they reach of the program's object model (alerts and repainting,
+// workbooks, the VBA project's module import, saving as an add-in, the add-ins list, function
+// descriptions) and writes one line per call (call_line) to the file KESTRUNE_HOST_LOG names.
 //
 // Like the program, it refuses the VBA project unless the user allows access to it
 // (AccessVBOM 1 under the program's security key). A workbook saved as an add-in holds the
 // module text it imported; the add-ins list is the add-in files of the user's library folder,
-// and which are installed is kept in the registry, as the program keeps it.
+// and which are installed is kept in the registry, as the program keeps it. The description of
+// the macro KESTRUNE_REFUSED_MACRO names is refused.
 #include <windows.h>
 
 #include <oleauto.h>
@@ -51,21 +51,10 @@ std::u16string text_of(const std::wstring& text) {
 }
 std::string utf8(std::u16string_view text) { return to_utf8(text); }
 
-// An argument as the log shows it: texts as they are, booleans as True or False.
-std::u16string shown(const Variant& value) {
-  if (value.is_boolean()) return value.boolean_value() ? u"True" : u"False";
-  if (value.is_missing()) return u"(missing)";
-  return to_text(value);
-}
-
 void log_call(std::u16string_view object, std::u16string_view member, WORD flags,
               const DISPPARAMS& parameters) {
-  std::u16string line = std::u16string(object) + u"." + std::u16string(member);
-  const std::vector<Variant> arguments = arguments_of(parameters);
-  if (flags & DISPATCH_PROPERTYPUT) line += u" =";
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    line += (i == 0 ? u" " : u", ") + shown(arguments[i]);
-  }
+  const std::u16string line =
+      call_line(object, member, flags & DISPATCH_PROPERTYPUT, arguments_of(parameters));
   std::ofstream(utf8(text_of(environment(L"KESTRUNE_HOST_LOG"))), std::ios::app)
       << utf8(line) << "\n";
 }
@@ -208,27 +197,31 @@ IDispatch* make_workbook() {
 
 IDispatch* make_application() {
   return new ScriptedObject(
-      {u"DisplayAlerts", u"Workbooks", u"UserLibraryPath", u"AddIns", u"Quit"},
-      logged(u"Application",
-             [](std::u16string_view member, WORD, DISPPARAMS&, VARIANT* result) -> HRESULT {
-               if (member == u"Workbooks") {
-                 give_object(
-                     result,
-                     new ScriptedObject(
-                         {u"Add"},
-                         logged(u"Workbooks",
-                                [](std::u16string_view, WORD, DISPPARAMS&, VARIANT* workbook) {
-                                  give_object(workbook, make_workbook(), VT_DISPATCH);
-                                  return S_OK;
-                                })),
-                     VT_DISPATCH);
-               } else if (member == u"UserLibraryPath") {
-                 give(result, Variant::text(text_of(library_folder())));
-               } else if (member == u"AddIns") {
-                 give_object(result, make_add_ins(), VT_DISPATCH);
-               }
-               return S_OK;
-             }));
+      {u"DisplayAlerts", u"ScreenUpdating", u"Workbooks", u"UserLibraryPath", u"AddIns",
+       u"MacroOptions", u"Quit"},
+      logged(
+          u"Application",
+          [](std::u16string_view member, WORD, DISPPARAMS& parameters, VARIANT* result) -> HRESULT {
+            if (member == u"Workbooks") {
+              give_object(result,
+                          new ScriptedObject(
+                              {u"Add"},
+                              logged(u"Workbooks",
+                                     [](std::u16string_view, WORD, DISPPARAMS&, VARIANT* workbook) {
+                                       give_object(workbook, make_workbook(), VT_DISPATCH);
+                                       return S_OK;
+                                     })),
+                          VT_DISPATCH);
+            } else if (member == u"UserLibraryPath") {
+              give(result, Variant::text(text_of(library_folder())));
+            } else if (member == u"AddIns") {
+              give_object(result, make_add_ins(), VT_DISPATCH);
+            } else if (member == u"MacroOptions" && wide(text_argument(parameters, 0)) ==
+                                                        environment(L"KESTRUNE_REFUSED_MACRO")) {
+              return DISP_E_EXCEPTION;
+            }
+            return S_OK;
+          }));
 }
 
 class Factory final : public ComObject<Factory, IClassFactory> {

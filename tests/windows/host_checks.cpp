@@ -1,14 +1,17 @@
-// The host integration as it runs for real: the description run against a stand-in for the
-// running host, the help file's path after registration, and the About dialog.
-#include "host_checks.hpp"
-
+// The host integration as it runs for real: the description run against the stand-in for the
+// spreadsheet program running, the help file's path after registration, and the About dialog.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "base/utf8.hpp"
-#include "excel_stand_in.hpp"
+#include "checks.hpp"
 #include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"
 #include "platform/win32/about_dialog.hpp"
+#include "scripted_object.hpp"
 
 namespace kestrune::client {
 namespace {
@@ -17,42 +20,98 @@ using namespace std::chrono_literals;
 
 using test::kExpectedDescriptions;
 
-bool is_put(const HostCall& call, std::u16string_view member, bool value) {
-  return call.member == member && (call.flags & DISPATCH_PROPERTYPUT) &&
-         call.arguments == std::vector<Variant>{Variant::boolean(value)};
+std::wstring program_path() {
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  return program;
+}
+
+std::wstring environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  return GetEnvironmentVariableW(name, value, MAX_PATH) > 0 ? value : L"";
+}
+
+// The stand-in for the spreadsheet program (excel_stand_in.dll, registered as
+// Excel.Application) in this process, its calls logged to a file of this test, with three
+// add-ins in the user's add-ins folder and kestrune.xla installed; all of it gone with it.
+class StandInHost {
+ public:
+  StandInHost() {
+    SetEnvironmentVariableW(L"KESTRUNE_HOST_LOG", log_.c_str());
+    CreateDirectoryW((environment(L"APPDATA") + L"\\Microsoft").c_str(), nullptr);
+    CreateDirectoryW(add_ins_.c_str(), nullptr);
+    for (const wchar_t* name : kAddIns) std::ofstream(utf8(text_of((add_ins_ + name).c_str())));
+    RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", REG_SZ, L"kestrune.xla",
+                    sizeof L"kestrune.xla");
+    CLSIDFromProgID(L"Excel.Application", &class_id_);
+    CoCreateInstance(class_id_, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&application_));
+  }
+  ~StandInHost() {
+    if (running_ != 0) RevokeActiveObject(running_, nullptr);
+    for (const wchar_t* name : kAddIns) DeleteFileW((add_ins_ + name).c_str());
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, L"OPEN");
+    DeleteFileW(log_.c_str());
+  }
+  StandInHost(const StandInHost&) = delete;
+  StandInHost& operator=(const StandInHost&) = delete;
+
+  bool created() const { return application_ != nullptr; }
+  void run() {
+    RegisterActiveObject(application_.Get(), class_id_, ACTIVEOBJECT_STRONG, &running_);
+  }
+  void clear_calls() { DeleteFileW(log_.c_str()); }
+  std::vector<std::string> calls() const {
+    std::ifstream log(utf8(text_of(log_.c_str())));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+  }
+
+ private:
+  static constexpr const wchar_t* kAddIns[] = {L"analysis.xla", L"kestrune.xla", L"solver.xla"};
+  static constexpr const wchar_t* kOptionsKey =
+      L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
+
+  std::wstring log_ = program_path() + L".host.log";
+  std::wstring add_ins_ = environment(L"APPDATA") + L"\\Microsoft\\AddIns\\";
+  CLSID class_id_{};
+  ComPtr<IDispatch> application_;
+  DWORD running_ = 0;
+};
+
+std::string put(const std::string& setting, bool on) {
+  return "Application." + setting + " = " + (on ? "True" : "False");
 }
 
 // A run has ended once repainting is switched back on.
-bool run_ended(const ExcelStandIn& host) {
-  return !host.calls().empty() && is_put(host.calls().back(), u"ScreenUpdating", true);
-}
-
-std::vector<HostCall> calls_named(const ExcelStandIn& host, std::u16string_view member) {
-  std::vector<HostCall> found;
-  for (const HostCall& call : host.calls()) {
-    if (call.member == member) found.push_back(call);
-  }
-  return found;
+bool run_ended(const StandInHost& host) {
+  const std::vector<std::string> calls = host.calls();
+  return !calls.empty() && calls.back() == put("ScreenUpdating", true);
 }
 
 // A run as the host sees it through real automation calls: alerts and repainting off first,
 // every add-in's name read, the first `described` descriptions sent in order, and alerts and
 // repainting on again last.
-void check_run(const ExcelStandIn& host, std::size_t described, const std::string& label,
+void check_run(const StandInHost& host, std::size_t described, const std::string& label,
                Checks& checks) {
-  const std::vector<HostCall>& calls = host.calls();
-  checks.expect(calls.size() >= 4 && is_put(calls[0], u"DisplayAlerts", false) &&
-                    is_put(calls[1], u"ScreenUpdating", false) &&
-                    is_put(calls[calls.size() - 2], u"DisplayAlerts", true) &&
-                    is_put(calls.back(), u"ScreenUpdating", true),
+  const std::vector<std::string> calls = host.calls();
+  checks.expect(calls.size() >= 4 && calls[0] == put("DisplayAlerts", false) &&
+                    calls[1] == put("ScreenUpdating", false) &&
+                    calls[calls.size() - 2] == put("DisplayAlerts", true) &&
+                    calls.back() == put("ScreenUpdating", true),
                 label + ": alerts, then repainting switched off first and on last");
-  checks.expect(calls_named(host, u"Name").size() == 3, label + ": every add-in's name is read");
-  const std::vector<HostCall> sent = calls_named(host, u"MacroOptions");
+  checks.expect(std::count(calls.begin(), calls.end(), "AddIn.Name") == 3,
+                label + ": every add-in's name is read");
+  std::vector<std::string> sent;
+  for (const std::string& call : calls) {
+    if (call.starts_with("Application.MacroOptions ")) sent.push_back(call);
+  }
   checks.expect(sent.size() == described, label + ": " + std::to_string(described) +
                                               " descriptions (got " + std::to_string(sent.size()) +
                                               ")");
   for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
-    checks.expect(sent[row].arguments == test::expected_macro_options(row),
+    const std::vector<Variant> expected = test::expected_macro_options(row);
+    checks.expect(sent[row] == utf8(call_line(u"Application", u"MacroOptions", false, expected)),
                   label + ": description " + std::to_string(row + 1) + " as seven arguments");
   }
 }
@@ -60,24 +119,26 @@ void check_run(const ExcelStandIn& host, std::size_t described, const std::strin
 // The real timer keeps looking for the running host until it registers, and each new object
 // starts a run again; a refused call ends the run with the host restored.
 void check_description_runs(Checks& checks) {
-  ExcelStandIn host({{u"ANALYS32.XLL", true}, {u"kestrune.xla", true}, {u"SOLVER.XLAM", false}});
-  host.register_prog_id();
+  StandInHost host;
+  checks.expect(host.created(), "the stand-in for the host can be created");
+  if (!host.created()) return;
   ComPtr<IDispatch> early = create_kestrune(checks);
   pump_for(1200ms);
   checks.expect(host.calls().empty(), "no calls while no host runs");
-  host.register_running();
+  host.run();
   checks.expect(pump_until([&] { return run_ended(host); }, 5s),
                 "the timer keeps trying and finds the host once it runs");
   check_run(host, kExpectedDescriptions.size(), "host found late", checks);
 
-  host.refuse_macro_options_call(4);
+  const std::u16string refused_macro = to_text(test::expected_macro_options(3)[0]);
+  SetEnvironmentVariableW(L"KESTRUNE_REFUSED_MACRO",
+                          reinterpret_cast<const wchar_t*>(refused_macro.c_str()));
   host.clear_calls();
   ComPtr<IDispatch> refused = create_kestrune(checks);
   checks.expect(pump_until([&] { return run_ended(host); }, 5s),
                 "a second object starts another run");
   check_run(host, 4, "fourth description refused", checks);
-  checks.expect(host.display_alerts() && host.screen_updating(),
-                "alerts and repainting end up switched on");
+  SetEnvironmentVariableW(L"KESTRUNE_REFUSED_MACRO", nullptr);
   host.clear_calls();
   pump_for(1200ms);
   checks.expect(host.calls().empty(), "the timer is off after the run");
@@ -91,34 +152,32 @@ void check_help_file_path(IDispatch& object, const std::u16string& registered_fo
                 "krHelpfilePath gives " + utf8(expected) + " (got " + utf8(path.text()) + ")");
 }
 
-std::wstring opened_record_file() {
-  wchar_t program[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  return std::wstring(program) + L".opened.txt";
-}
+// Where the "opened" mode keeps the address, beside the program.
+std::string opened_record_file() { return utf8(text_of(program_path().c_str())) + ".opened.txt"; }
 
 // While it lives, the shell opens https addresses with this program's "opened" mode, which
 // writes the address into a file, instead of with a browser.
 class LinkOpener {
  public:
   LinkOpener() {
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    DeleteFileW(opened_record_file().c_str());
+    std::remove(opened_record_file().c_str());
     DWORD size = sizeof previous_;
     had_previous_ = RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr,
                                  previous_, &size) == ERROR_SUCCESS;
-    set_command(L"\"" + std::wstring(program) + L"\" opened \"%1\"");
+    set_command(L"\"" + program_path() + L"\" opened \"%1\"");
   }
   ~LinkOpener() {
     if (had_previous_) set_command(previous_);
-    DeleteFileW(opened_record_file().c_str());
+    std::remove(opened_record_file().c_str());
   }
   LinkOpener(const LinkOpener&) = delete;
   LinkOpener& operator=(const LinkOpener&) = delete;
 
   // The address the shell opened; empty until then.
-  std::u16string opened() const { return read_opened_record(); }
+  std::u16string opened() const {
+    std::ifstream file(opened_record_file(), std::ios::binary);
+    return from_utf8(std::string(std::istreambuf_iterator<char>(file), {}));
+  }
 
  private:
   static constexpr const wchar_t* kCommandKey = L"https\\shell\\open\\command";
@@ -204,23 +263,7 @@ void check_about_dialog(IDispatch& object, Checks& checks) {
 }  // namespace
 
 void record_opened(const std::u16string& address) {
-  HANDLE file = CreateFileW(opened_record_file().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, address.data(), DWORD(address.size() * sizeof(char16_t)), &written, nullptr);
-  CloseHandle(file);
-}
-
-std::u16string read_opened_record() {
-  HANDLE file = CreateFileW(opened_record_file().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  char16_t buffer[512] = {};
-  DWORD read = 0;
-  ReadFile(file, buffer, sizeof buffer - sizeof(char16_t), &read, nullptr);
-  CloseHandle(file);
-  return std::u16string(buffer, read / sizeof(char16_t));
+  std::ofstream(opened_record_file(), std::ios::binary) << utf8(address);
 }
 
 void check_host_integration(const std::u16string& registered_folder, Checks& checks) {

@@ -11,7 +11,6 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,6 +18,7 @@
 
 #include "oleaut/com_object.hpp"
 #include "oleaut/variant_bridge.hpp"
+#include "variant/conversions.hpp"
 #include "variant/variant.hpp"
 
 namespace kestrune::client {
@@ -103,20 +103,10 @@ class Enumerator final : public ComObject<Enumerator, IEnumVARIANT> {
     if (fetched != nullptr) *fetched = given;
     return given == wanted ? S_OK : S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    next_ = std::min<std::size_t>(items_.size(), next_ + count);
-    return next_ < items_.size() ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Reset() override {
-    next_ = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
-    auto* made = new Enumerator(items_);
-    made->next_ = next_;
-    *copy = made;
-    return S_OK;
-  }
+  // Callers of the host's lists only ever walk them once, with Next.
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT**) override { return E_NOTIMPL; }
 
  private:
   std::vector<ComPtr<IDispatch>> items_;
@@ -130,6 +120,23 @@ inline std::vector<Variant> arguments_of(const DISPPARAMS& parameters) {
     arguments.push_back(from_VARIANT(parameters.rgvarg[i]));
   }
   return arguments;
+}
+
+// One call as the stand-ins log it: the object and member, " =" for a put, then the arguments,
+// texts as they are and truths as True or False:
+//   Workbook.SaveAs C:\users\root\AppData\Roaming\Microsoft\AddIns\kestrune.xla, 18
+inline std::u16string call_line(std::u16string_view object, std::u16string_view member, bool put,
+                                const std::vector<Variant>& arguments) {
+  std::u16string line =
+      std::u16string(object) + u"." + std::u16string(member) + (put ? u" =" : u"");
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const Variant& value = arguments[i];
+    line += (i == 0 ? u" " : u", ") +
+            (value.is_boolean()   ? std::u16string(value.boolean_value() ? u"True" : u"False")
+             : value.is_missing() ? std::u16string(u"(missing)")
+                                  : to_text(value));
+  }
+  return line;
 }
 
 inline void give(VARIANT* result, const Variant& value) {

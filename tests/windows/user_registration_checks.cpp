@@ -1,4 +1,7 @@
-#include "user_registration_checks.hpp"
+// The registration records of kestrune.dll, key by key: for the machine (regsvr32) as
+// HKEY_CLASSES_ROOT shows them, for the current user alone (regsvr32 /n /i:user) under
+// HKEY_CURRENT_USER\Software\Classes, and gone again after regsvr32 /u /n /i:user.
+#include "checks.hpp"
 
 namespace kestrune::client {
 namespace {
@@ -14,7 +17,7 @@ constexpr const wchar_t* kModulePath = L"<module>";
 constexpr const wchar_t* kModuleFolder = L"<folder>";
 
 struct Record {
-  std::wstring key;  // under the user's classes
+  std::wstring key;  // under the classes
   std::wstring name;
   std::wstring value;
 };
@@ -45,13 +48,13 @@ std::vector<Record> expected_records() {
   };
 }
 
-// A value under HKEY_CURRENT_USER, or "(none)".
-std::wstring user_value(const std::wstring& key, const std::wstring& name) {
+// A value of `classes` (a root and the key of the classes under it), or "(none)".
+std::wstring value_of(HKEY root, const std::wstring& classes, const Record& record) {
   wchar_t value[1024] = {};
   DWORD size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, (kUserClasses + key).c_str(),
-                   name.empty() ? nullptr : name.c_str(), RRF_RT_REG_SZ, nullptr, value,
-                   &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, (classes + record.key).c_str(),
+                   record.name.empty() ? nullptr : record.name.c_str(), RRF_RT_REG_SZ, nullptr,
+                   value, &size) != ERROR_SUCCESS) {
     return L"(none)";
   }
   return value;
@@ -66,25 +69,39 @@ bool key_exists(HKEY root, const std::wstring& key) {
 
 std::string narrow(const std::wstring& text) { return utf8(text_of(text.c_str())); }
 
-}  // namespace
-
-void check_user_registration(const std::u16string& module_path, bool registered, Checks& checks) {
+// `of_type_library` false leaves out the records the type library's registration writes.
+void check_records(HKEY root, const std::wstring& classes, const std::u16string& module_path,
+                   bool registered, bool of_type_library, Checks& checks) {
   const std::wstring path(module_path.begin(), module_path.end());
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
   for (const Record& record : expected_records()) {
+    if (!of_type_library && (record.key.starts_with(kLibrary) || record.name == L"Version"))
+      continue;
     const std::wstring wanted = !registered                     ? L"(none)"
                                 : record.value == kModulePath   ? path
                                 : record.value == kModuleFolder ? folder
                                                                 : record.value;
-    const std::wstring got = user_value(record.key, record.name);
+    const std::wstring got = value_of(root, classes, record);
     checks.expect(got == wanted, narrow(record.key + L" " + record.name + L": " + got));
   }
+}
+
+}  // namespace
+
+// The machine's type library records are RegisterTypeLib's, in its own form (the version in
+// hexadecimal).
+void check_machine_registration(const std::u16string& module_path, Checks& checks) {
+  check_records(HKEY_CLASSES_ROOT, L"", module_path, true, false, checks);
+}
+
+void check_user_registration(const std::u16string& module_path, bool registered, Checks& checks) {
+  check_records(HKEY_CURRENT_USER, kUserClasses, module_path, registered, true, checks);
   for (const wchar_t* key : {kClass, L"Kestrune.clsKestrune", kLibrary, kInterface}) {
     checks.expect(key_exists(HKEY_CURRENT_USER, kUserClasses + std::wstring(key)) == registered,
                   narrow(std::wstring(key) + (registered ? L" is" : L" is not") +
                          L" among the user's classes"));
   }
-  checks.expect(!key_exists(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + kClass),
+  checks.expect(!key_exists(HKEY_LOCAL_MACHINE, kUserClasses + std::wstring(kClass)),
                 "the machine's classes do not have the class");
 }
 

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -60,7 +59,6 @@ struct HostState {
   std::vector<Registered> registered;  // index + 1 is the registration id
   int strings_given = 0;               // by xlGetName, to come back through xlFree
   int callbacks = 0;
-  bool list_cases = true;  // print the cases an XLOPER12 cannot express
 };
 
 HostState host;
@@ -176,12 +174,13 @@ constexpr auto kCallers = make_callers(std::make_index_sequence<kMaxArity + 1>()
 // argument as xltypeMissing.
 class Arguments {
  public:
-  // Empty when `value` has no XLOPER12 form.
-  std::string add(const Variant& value) {
+  // False when `value` has no XLOPER12 form: a null, an error code without a worksheet name, an
+  // array not shaped as a range.
+  bool add(const Variant& value) {
     Xloper12 built{};
-    const std::string problem = build(value, built);
+    const bool built_right = build(value, built);
     values_.push_back(built);
-    return problem;
+    return built_right;
   }
   void pad_to(std::size_t arity) {
     Xloper12 missing{};
@@ -195,7 +194,7 @@ class Arguments {
   }
 
  private:
-  std::string build(const Variant& value, Xloper12& out) {
+  bool build(const Variant& value, Xloper12& out) {
     if (value.is_object()) return build(value.object_value()->Value(), out);
     if (value.is_array()) return build_multi(value.array_value(), out);
     if (value.is_missing()) {
@@ -217,21 +216,20 @@ class Arguments {
       out.val.err = int(value.error_code() - 0x800A07D0u);
       out.xltype = xll::kTypeErr;
     } else {
-      return "a null or an error code without a worksheet name";
+      return false;
     }
-    return {};
+    return true;
   }
-  std::string build_multi(const Array& array, Xloper12& out) {
-    if (array.dimensions() != 2 || array.bounds()[0].lower != 1) return "not a range's shape";
+  bool build_multi(const Array& array, Xloper12& out) {
+    if (array.dimensions() != 2 || array.bounds()[0].lower != 1) return false;
     std::vector<Xloper12>& cells = cells_.emplace_back(array.size());
     for (std::size_t i = 0; i < cells.size(); ++i) {
-      const std::string problem = build(array.element(i), cells[i]);
-      if (!problem.empty()) return problem;
+      if (!build(array.element(i), cells[i])) return false;
     }
     out.val.array = {cells.data(), std::int32_t(array.bounds()[0].count),
                      std::int32_t(array.bounds()[1].count)};
     out.xltype = xll::kTypeMulti;
-    return {};
+    return true;
   }
 
   std::vector<Xloper12> values_;
@@ -290,7 +288,6 @@ struct AddIn {
   HMODULE module = nullptr;
   std::map<std::string, Function> functions;  // by the name users type
   void(WINAPI* free_result)(Xloper12*) = nullptr;
-  std::atomic<long> heap_results{0};
 
   // The answer as the command line writes it; a heap result goes back to the add-in.
   std::string call(const Function& function, Arguments& arguments) {
@@ -299,10 +296,7 @@ struct AddIn {
     Xloper12* result = kCallers[function.arity](function.procedure, pointers.data());
     if (result == nullptr) return "no result";
     const std::string answer = cli::format_json(from_result(*result));
-    if ((result->xltype & xll::kBitDLLFree) != 0) {
-      ++heap_results;
-      free_result(result);
-    }
+    if ((result->xltype & xll::kBitDLLFree) != 0) free_result(result);
     return answer;
   }
 };
@@ -318,9 +312,7 @@ struct HostCase {
 std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Checks& checks) {
   const test::CallTable table = test::read_call_table(path);
   checks.expect(table.error.empty() && !table.cases.empty(), path + " can be read " + table.error);
-  char separator[4] = {};
-  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
-  checks.expect(table.decimal_separator == separator,
+  checks.expect(table.decimal_separator == user_decimal_separator(),
                 path + " needs the decimal separator " + table.decimal_separator);
   std::vector<HostCase> cases;
   for (const test::CallCase& c : table.cases) {
@@ -329,23 +321,12 @@ std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Ch
     const MemberInfo* member = find_member(call.name);
     const auto function =
         member ? addin.functions.find(std::string(member->name)) : addin.functions.end();
-    if (function == addin.functions.end()) {
-      if (host.list_cases) std::printf("not a worksheet function: %s\n", where.c_str());
-      continue;
-    }
+    if (function == addin.functions.end()) continue;  // not a worksheet function
     Arguments probe;
-    std::string problem;
-    for (const Variant& argument : call.arguments) {
-      if (problem.empty()) problem = probe.add(argument);
-    }
-    if (!problem.empty()) {
-      if (host.list_cases)
-        std::printf("no XLOPER12 for it (%s): %s\n", problem.c_str(), where.c_str());
-      continue;
-    }
+    bool expressible = true;
+    for (const Variant& argument : call.arguments) expressible &= probe.add(argument);
+    if (!expressible) continue;
     std::string expected = xloper_form(c.expected_json);
-    if (!expected.empty() && host.list_cases)
-      std::printf("answered as %s: %s\n", expected.c_str(), where.c_str());
     if (expected.empty()) expected = c.expected_json;
     cases.push_back({where, &function->second, std::move(call.arguments), std::move(expected)});
   }
@@ -392,58 +373,56 @@ void check_text_limits(AddIn& addin, Checks& checks) {
 
 // --- Checks -----------------------------------------------------------------------------------
 
-std::u16string registered_text(const Registered& entry, std::size_t index) {
-  return index < entry.texts.size() ? entry.texts[index] : u"(none)";
+// A registration as one line: every text but the procedure's name (module, type, function,
+// argument names, category, shortcut, topic, description, one help per argument), then the
+// argument count and macro type.
+std::string registration_line(const std::vector<std::u16string>& texts, int argument_count,
+                              double macro_type) {
+  std::u16string line;
+  for (std::size_t i = 0; i < texts.size(); ++i) line += i == 1 ? u"" : texts[i] + u" | ";
+  return to_utf8(line) + std::to_string(argument_count) + " arguments, macro type " +
+         std::to_string(int(macro_type));
 }
 
-// Each worksheet function of the member table registered once, every field as the table says.
+// Each worksheet function of the member table registered once, every field as the table says:
+// thread-safe XLOPER12s ("Q" for the result and each argument, "$"), its own name, and a help
+// text per argument (the list's for each of a list member's arguments), each within 255 units.
 void check_registrations(AddIn& addin, Checks& checks) {
   std::size_t expected_functions = 0;
   for (const MemberInfo& member : members()) {
-    const std::u16string name = from_utf8(member.name);
-    const Registered* entry = registered_by_name(name);
+    const Registered* entry = registered_by_name(from_utf8(member.name));
     const std::string what = "registration of " + std::string(member.name);
-    if (!member.worksheet_function) {
-      checks.expect(entry == nullptr, what + ": none, not a worksheet function");
-      continue;
-    }
+    checks.expect((entry != nullptr) == member.worksheet_function,
+                  what + (member.worksheet_function ? ": missing" : ": not a worksheet function"));
+    if (entry == nullptr || !member.worksheet_function) continue;
     ++expected_functions;
-    if (entry == nullptr) {
-      checks.expect(false, what + ": missing");
-      continue;
-    }
-    // Texts: module, procedure, type, function, arguments, category, shortcut, topic, help,
-    // argument help...
-    const std::u16string type = registered_text(*entry, 2);
-    const std::size_t arity = type.size() - 2;
+    const std::size_t arity = entry->texts.size() > 2 ? entry->texts[2].size() - 2 : 0;
+    const std::size_t wanted =
+        member.gathers_list() ? std::max<std::size_t>(arity, 2) : member.parameters.size();
     std::u16string names;
-    for (const ParameterInfo& parameter : member.parameters) {
+    for (const ParameterInfo& parameter : member.parameters)
       names += (names.empty() ? u"" : u",") + from_utf8(parameter.name);
-    }
-    const bool arity_right = member.gathers_list() ? arity > 1 : arity == member.parameters.size();
-    checks.expect(registered_text(*entry, 0) == host.module_path, what + ": module path");
-    checks.expect(type.size() >= 2 && type.find_first_not_of(u'Q') == type.size() - 1 &&
-                      type.back() == u'$' && arity_right,
-                  what + ": type text " + to_utf8(type) + " (thread-safe XLOPER12s)");
-    checks.expect(registered_text(*entry, 3) == name && entry->macro_type == 1,
-                  what + ": a worksheet function under its own name");
-    checks.expect(registered_text(*entry, 4) == names,
-                  what + ": argument names " + to_utf8(registered_text(*entry, 4)));
-    checks.expect(registered_text(*entry, 5) == u"kestrune", what + ": category");
-    checks.expect(registered_text(*entry, 8) == from_utf8(member.one_line_description()),
-                  what + ": description");
-    bool helps_right = entry->texts.size() == 9 + arity && entry->argument_count == int(10 + arity);
-    for (std::size_t i = 0; helps_right && i < arity; ++i) {
-      const ParameterInfo& parameter = member.parameters[std::min(i, member.parameters.size() - 1)];
-      helps_right = entry->texts[9 + i] == from_utf8(parameter.help);
-    }
-    checks.expect(helps_right, what + ": one help text per argument");
+    std::vector<std::u16string> texts = {host.module_path,
+                                         u"",
+                                         std::u16string(wanted + 1, u'Q') + u"$",
+                                         from_utf8(member.name),
+                                         names,
+                                         u"kestrune",
+                                         u"",
+                                         u"",
+                                         from_utf8(member.one_line_description())};
+    for (std::size_t i = 0; i < wanted; ++i)
+      texts.push_back(from_utf8(member.parameters[std::min(i, member.parameters.size() - 1)].help));
+    const std::string got =
+        registration_line(entry->texts, entry->argument_count, entry->macro_type);
+    const std::string expected = registration_line(texts, int(10 + wanted), 1);
+    checks.expect(got == expected, what + ": " + got + "; expected " + expected);
     bool within_limits = true;
     for (std::size_t i = 1; i < entry->texts.size(); ++i)
       within_limits &= entry->texts[i].size() <= 255;
     checks.expect(within_limits, what + ": every text within 255 units");
-    const FARPROC procedure =
-        GetProcAddress(addin.module, to_utf8(registered_text(*entry, 1)).c_str());
+    const std::string procedure_name = entry->texts.size() > 1 ? to_utf8(entry->texts[1]) : "";
+    const FARPROC procedure = GetProcAddress(addin.module, procedure_name.c_str());
     checks.expect(procedure != nullptr, what + ": the procedure is exported");
     if (procedure != nullptr) addin.functions[std::string(member.name)] = {procedure, arity};
   }
@@ -505,24 +484,21 @@ void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& che
 }
 
 void check_heap(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  const long heap_results = addin.heap_results;
   const SIZE_T before = busy_heap_bytes();
   for (int pass = 0; pass < kLeakPasses; ++pass) {
     for (const HostCase& c : cases) run_case(addin, c);
   }
   const SIZE_T after = busy_heap_bytes();
-  std::printf("%ld heap results given back through xlAutoFree12\n",
-              long(addin.heap_results - heap_results));
   checks.expect(after == before, std::to_string(kLeakPasses) + " more passes: heap " +
                                      std::to_string(before) + " -> " + std::to_string(after) +
                                      " bytes");
 }
 
-}  // namespace
-}  // namespace kestrune::client
-
-namespace kestrune::client {
-namespace {
+// An entry point of the add-in, typed.
+template <class Entry>
+Entry entry_point(HMODULE module, const char* name) {
+  return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 // Loads the add-in, runs every check, closes and unloads it.
 void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& checks) {
@@ -530,14 +506,11 @@ void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& ch
   addin.module = LoadLibraryW(path);
   checks.expect(addin.module != nullptr, "the add-in loads");
   if (addin.module == nullptr) return;
-  const auto open = reinterpret_cast<int(WINAPI*)()>(
-      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAutoOpen")));
-  const auto close = reinterpret_cast<int(WINAPI*)()>(
-      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAutoClose")));
-  const auto info = reinterpret_cast<xll::Xloper12*(WINAPI*)(xll::Xloper12*)>(
-      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAddInManagerInfo12")));
-  addin.free_result = reinterpret_cast<void(WINAPI*)(xll::Xloper12*)>(
-      reinterpret_cast<void*>(GetProcAddress(addin.module, "xlAutoFree12")));
+  const auto open = entry_point<int(WINAPI*)()>(addin.module, "xlAutoOpen");
+  const auto close = entry_point<int(WINAPI*)()>(addin.module, "xlAutoClose");
+  const auto info =
+      entry_point<Xloper12*(WINAPI*)(Xloper12*)>(addin.module, "xlAddInManagerInfo12");
+  addin.free_result = entry_point<void(WINAPI*)(Xloper12*)>(addin.module, "xlAutoFree12");
   checks.expect(open && close && info && addin.free_result,
                 "the add-in exports its four entry points");
   if (!open || !close || !info || !addin.free_result) return;
@@ -585,7 +558,6 @@ int wmain(int argc, wchar_t** argv) {
   // process's heaps as it found them, the add-in unloaded and its threads gone.
   run_addin(argv[1], tables, checks);
   host.registered = {};
-  host.list_cases = false;
   const SIZE_T before = busy_heap_bytes();
   run_addin(argv[1], tables, checks);
   host.registered = {};
