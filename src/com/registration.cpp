@@ -4,6 +4,7 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
+#include <cwchar>
 #include <string>
 
 #include "com/kestrune_h.h"
@@ -18,7 +19,7 @@ constexpr const wchar_t* kProgId = L"Kestrune.clsKestrune";
 constexpr const wchar_t* kThreadingModel = L"Apartment";
 constexpr WORD kLibraryMajor = 16;
 constexpr WORD kLibraryMinor = 0;
-constexpr const wchar_t* kLibraryVersion = L"16.0";
+constexpr const wchar_t* kClassVersion = L"16.0";
 constexpr LCID kLibraryLocale = 0;
 constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 constexpr const wchar_t* kSysKindKey = sizeof(void*) == 8 ? L"win64" : L"win32";
@@ -35,6 +36,14 @@ std::wstring guid_text(REFGUID guid) {
 std::wstring class_key() { return L"CLSID\\" + guid_text(CLSID_clsKestrune); }
 std::wstring library_key() { return L"TypeLib\\" + guid_text(LIBID_Kestrune); }
 std::wstring interface_key() { return L"Interface\\" + guid_text(IID__clsKestrune); }
+
+// The type library's version as the registry spells it, major and minor in hexadecimal ("10.0"
+// for 16.0): the form RegisterTypeLib writes and LoadRegTypeLib looks for.
+std::wstring library_version() {
+  wchar_t text[16] = {};
+  std::swprintf(text, 16, L"%x.%x", unsigned(kLibraryMajor), unsigned(kLibraryMinor));
+  return text;
+}
 
 // The classes key of a scope: HKEY_CLASSES_ROOT, which Windows merges from the machine's and
 // the user's, or the user's own.
@@ -106,7 +115,7 @@ HRESULT register_class(const ClassesKey& classes, const std::wstring& module_pat
                                     {key + L"\\InprocServer32", L"", module_path},
                                     {key + L"\\InprocServer32", L"ThreadingModel", kThreadingModel},
                                     {key + L"\\ProgID", L"", kProgId},
-                                    {key + L"\\VERSION", L"", kLibraryVersion},
+                                    {key + L"\\VERSION", L"", kClassVersion},
                                     {key + L"\\TypeLib", L"", guid_text(LIBID_Kestrune)},
                                     {key + L"\\Programmable", L"", L""},
                                     {prog_id, L"", kProgId},
@@ -144,20 +153,24 @@ HRESULT register_type_library_for_user(const ClassesKey& classes, const std::wst
   }
   const std::wstring help = taken(library_help);
   const std::wstring name = taken(interface_name);
+  TLIBATTR* attributes = nullptr;
+  if (SUCCEEDED(result)) result = library->GetLibAttr(&attributes);
   if (FAILED(result)) return result;
-  const std::wstring version = library_key() + L"\\" + kLibraryVersion;
+  const std::wstring flags = std::to_wstring(attributes->wLibFlags);
+  library->ReleaseTLibAttr(attributes);
+  const std::wstring version = library_key() + L"\\" + library_version();
   const std::wstring interface_records = interface_key();
   return write_records(classes,
                        {
                            {version, L"", help},
-                           {version + L"\\FLAGS", L"", L"0"},
+                           {version + L"\\FLAGS", L"", flags},
                            {version + L"\\HELPDIR", L"", folder_of(path)},
                            {version + L"\\0\\" + kSysKindKey, L"", path},
                            {interface_records, L"", name},
                            {interface_records + L"\\ProxyStubClsid", L"", kAutomationProxy},
                            {interface_records + L"\\ProxyStubClsid32", L"", kAutomationProxy},
                            {interface_records + L"\\TypeLib", L"", guid_text(LIBID_Kestrune)},
-                           {interface_records + L"\\TypeLib", L"Version", kLibraryVersion},
+                           {interface_records + L"\\TypeLib", L"Version", library_version()},
                        });
 }
 
@@ -173,7 +186,7 @@ HRESULT register_type_library(RegistrationScope scope, const std::wstring& modul
 // Removes this platform's library path; the library's record goes with the last platform
 // registered (a 32-bit and a 64-bit server share it).
 HRESULT unregister_type_library_for_user(const ClassesKey& classes) {
-  const std::wstring platforms = library_key() + L"\\" + kLibraryVersion + L"\\0";
+  const std::wstring platforms = library_key() + L"\\" + library_version() + L"\\0";
   HRESULT result = classes.delete_tree(platforms + L"\\" + kSysKindKey);
   if (SUCCEEDED(result) && classes.subkeys(platforms) == 0) {
     result = classes.delete_tree(library_key());

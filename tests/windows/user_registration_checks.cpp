@@ -24,7 +24,7 @@ struct Record {
 
 std::vector<Record> expected_records() {
   const std::wstring class_key = kClass;
-  const std::wstring version = std::wstring(kLibrary) + L"\\16.0";
+  const std::wstring version = std::wstring(kLibrary) + L"\\10.0";  // 16.0 in hexadecimal
   const std::wstring interface_records = kInterface;
   return {
       {class_key, L"", L"Kestrune.clsKestrune"},
@@ -37,14 +37,14 @@ std::vector<Record> expected_records() {
       {L"Kestrune.clsKestrune", L"", L"Kestrune.clsKestrune"},
       {L"Kestrune.clsKestrune\\Clsid", L"", L"{2D935A7D-6081-4348-BEA1-CA0EA9759BB3}"},
       {version, L"", L"kestrune text worksheet functions"},
-      {version + L"\\FLAGS", L"", L"0"},
+      {version + L"\\FLAGS", L"", L"8"},  // the library's: it has a disk image
       {version + L"\\HELPDIR", L"", kModuleFolder},
       {version + L"\\0\\" + kPlatform, L"", kModulePath},
       {interface_records, L"", L"_clsKestrune"},
       {interface_records + L"\\ProxyStubClsid", L"", L"{00020424-0000-0000-C000-000000000046}"},
       {interface_records + L"\\ProxyStubClsid32", L"", L"{00020424-0000-0000-C000-000000000046}"},
       {interface_records + L"\\TypeLib", L"", L"{1BBB827F-7B79-4549-9747-02671DF120F8}"},
-      {interface_records + L"\\TypeLib", L"Version", L"16.0"},
+      {interface_records + L"\\TypeLib", L"Version", L"10.0"},
   };
 }
 
@@ -57,7 +57,10 @@ std::wstring value_of(HKEY root, const std::wstring& classes, const Record& reco
                    value, &size) != ERROR_SUCCESS) {
     return L"(none)";
   }
-  return value;
+  // RegisterTypeLib may write a path in its long form, which names the same file.
+  const std::wstring_view long_form = L"\\\\?\\";
+  const std::wstring_view read = value;
+  return std::wstring(read.starts_with(long_form) ? read.substr(long_form.size()) : read);
 }
 
 bool key_exists(HKEY root, const std::wstring& key) {
@@ -69,14 +72,11 @@ bool key_exists(HKEY root, const std::wstring& key) {
 
 std::string narrow(const std::wstring& text) { return utf8(text_of(text.c_str())); }
 
-// `of_type_library` false leaves out the records the type library's registration writes.
 void check_records(HKEY root, const std::wstring& classes, const std::u16string& module_path,
-                   bool registered, bool of_type_library, Checks& checks) {
+                   bool registered, Checks& checks) {
   const std::wstring path(module_path.begin(), module_path.end());
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
   for (const Record& record : expected_records()) {
-    if (!of_type_library && (record.key.starts_with(kLibrary) || record.name == L"Version"))
-      continue;
     const std::wstring wanted = !registered                     ? L"(none)"
                                 : record.value == kModulePath   ? path
                                 : record.value == kModuleFolder ? folder
@@ -88,14 +88,14 @@ void check_records(HKEY root, const std::wstring& classes, const std::u16string&
 
 }  // namespace
 
-// The machine's type library records are RegisterTypeLib's, in its own form (the version in
-// hexadecimal).
+// The machine's type library records are RegisterTypeLib's own: the user's must read the same
+// (LoadRegTypeLib finds a version only in RegisterTypeLib's form).
 void check_machine_registration(const std::u16string& module_path, Checks& checks) {
-  check_records(HKEY_CLASSES_ROOT, L"", module_path, true, false, checks);
+  check_records(HKEY_CLASSES_ROOT, L"", module_path, true, checks);
 }
 
 void check_user_registration(const std::u16string& module_path, bool registered, Checks& checks) {
-  check_records(HKEY_CURRENT_USER, kUserClasses, module_path, registered, true, checks);
+  check_records(HKEY_CURRENT_USER, kUserClasses, module_path, registered, checks);
   for (const wchar_t* key : {kClass, L"Kestrune.clsKestrune", kLibrary, kInterface}) {
     checks.expect(key_exists(HKEY_CURRENT_USER, kUserClasses + std::wstring(key)) == registered,
                   narrow(std::wstring(key) + (registered ? L" is" : L" is not") +
