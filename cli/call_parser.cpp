@@ -26,9 +26,6 @@ constexpr std::array<NamedError, 7> kWorksheetErrors{{
     {"#N/A", worksheet_error::kNA},
 }};
 
-// Nested CELL( ) and arrays deeper than this are refused rather than recursed into.
-constexpr int kMaxNesting = 16;
-
 bool is_space(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 bool is_name_character(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||

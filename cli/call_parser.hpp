@@ -51,6 +51,9 @@ inline constexpr std::size_t kMaxArguments = 255;
 // worksheet): what a host could pass, with memory and time still bounded per line.
 inline constexpr std::size_t kMaxArrayElements = 1'048'576;
 
+// Nested CELL( ) and arrays deeper than this are refused rather than recursed into.
+inline constexpr int kMaxNesting = 16;
+
 ParsedCall parse_call(std::u16string_view line, ColumnNames column_names = ColumnNames::refused);
 
 // Reads one argument value (as in a call, without the surrounding call); for callers that

@@ -97,6 +97,13 @@ std::string ones(std::size_t rows, std::size_t columns) {
   return array + "}";
 }
 
+// "1" inside `depth` pairs of `open` and `close`.
+std::string nested(const std::string& open, const std::string& close, int depth) {
+  std::string inner = "1";
+  for (int level = 0; level < depth; ++level) inner = open + inner + close;
+  return inner;
+}
+
 TEST(CallSyntax, Caps) {
   const std::size_t side = 1024;  // side * side == kMaxArrayElements
   static_assert(1024 * 1024 == kMaxArrayElements);
@@ -109,6 +116,10 @@ TEST(CallSyntax, Caps) {
       {"one argument more", list_call(kMaxArguments + 1), false},
       {"the most elements", "krEXCLUDE(" + ones(side, side) + ")", true},
       {"one element more, in another array", "krEXCLUDE(" + ones(side, side) + ", {1})", false},
+      {"the deepest arrays", "krEXCLUDE(" + nested("{", "}", kMaxNesting) + ")", true},
+      {"one array deeper", "krEXCLUDE(" + nested("{", "}", kMaxNesting + 1) + ")", false},
+      {"the deepest cells", "krEXCLUDE(" + nested("CELL(", ")", kMaxNesting) + ")", true},
+      {"one cell deeper", "krEXCLUDE(" + nested("CELL(", ")", kMaxNesting + 1) + ")", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(parse_call(from_utf8(c.call)).error.empty(), c.readable) << c.name;

@@ -292,6 +292,7 @@ TEST(Utf8, RoundTripAndRepairs) {
   EXPECT_EQ(from_utf8("a\xFF"
                       "b"),
             u"a\uFFFDb");
+  EXPECT_EQ(from_utf8("\x80"), u"\uFFFD");          // a continuation byte first
   EXPECT_EQ(from_utf8("\xC0\x80"), u"\uFFFD");      // overlong
   EXPECT_EQ(from_utf8("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
 }
