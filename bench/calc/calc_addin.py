@@ -81,7 +81,7 @@ def main():
         finally:
             stop_calc(context, office)
 
-    print(f"\nmedians of {rounds} rounds")
+    print(f"\neach column the median of {rounds} rounds")
     print("\n| family | add-in formula | add-in, cells/s | Calc REGEX, cells/s | "
           "add-in ÷ REGEX, wall / CPU time |")
     print("|---|---|--:|--:|--:|")
