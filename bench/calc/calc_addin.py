@@ -4,13 +4,16 @@ kestrune formula (bench/column/formulas.py) as an add-in call filled down 100,00
 REGEX formula where REGEX can express the family, each timed as Calc recalculates the column
 and checked against `kestrune fill`'s results for the same rows.
 
-    /usr/bin/python3 calc_addin.py kestrune.oxt INPUT.csv ROWS KESTRUNE_OUTPUT_PATTERN
+    /usr/bin/python3 calc_addin.py kestrune.oxt INPUT.csv ROWS KESTRUNE_OUTPUT_PATTERN [ROUNDS]
 
-Prints "addin FAMILY rows N wall S cpu S mismatches M" and "calc FAMILY ..." lines, then the
-table README.md records.
+Each round recalculates every column once, the add-in's and REGEX's of a family one after the
+other, so that both meet the same load; the table gives each column's median over the ROUNDS
+(default 3). Prints "addin FAMILY rows N wall S cpu S mismatches M" and "calc FAMILY ..." lines
+for every round, then the table README.md records.
 """
 import os
 import re
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -38,8 +41,14 @@ def addin_formula(formula):
     return PIECE.sub(piece, formula)
 
 
+def median_run(runs):
+    """(cells, wall seconds, CPU seconds): the medians of a column's rounds."""
+    return (runs[0][0], statistics.median(r[1] for r in runs), statistics.median(r[2] for r in runs))
+
+
 def main():
     oxt, input_path, rows, output_pattern = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+    rounds = int(sys.argv[5]) if len(sys.argv) > 5 else 3
     table = read_table(input_path, rows)
     lines = {}
     with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as work:
@@ -51,38 +60,42 @@ def main():
         office, context = start_calc(profile, environment[1:])
         try:
             column = Column(context, profile, table)
-            # What Calc's call of an add-in function costs alone: no argument, no work.
-            floor = column.compute(CALL_ALONE)
-            print(f"floor {CALL_ALONE} rows {column.rows} wall {floor[0]:.3f} cpu {floor[1]:.3f}")
-            for formula in FORMULAS:
-                family = formula["family"]
-                expected = output_pattern.format(family=family)
-                runs = [("addin", addin_formula(formula["formula"]))]
-                if formula["calc"]:
-                    runs.append(("calc", formula["calc"]))
-                for tool, text in runs:
-                    measured = column.compute(text)
-                    report(tool, family, column.rows, *measured, expected,
-                           TRUTH_AS_NUMBER if tool == "addin" else {})
-                    lines[(tool, family)] = (column.rows, measured[0], measured[1])
+            for _ in range(rounds):
+                # What Calc's call of an add-in function costs alone: no argument, no work.
+                floor = column.compute(CALL_ALONE)
+                print(f"floor {CALL_ALONE} rows {column.rows} wall {floor[0]:.3f} "
+                      f"cpu {floor[1]:.3f}")
+                lines.setdefault(("floor", CALL_ALONE), []).append((column.rows, *floor[:2]))
+                for formula in FORMULAS:
+                    family = formula["family"]
+                    expected = output_pattern.format(family=family)
+                    runs = [("addin", addin_formula(formula["formula"]))]
+                    if formula["calc"]:
+                        runs.append(("calc", formula["calc"]))
+                    for tool, text in runs:
+                        measured = column.compute(text)
+                        report(tool, family, column.rows, *measured, expected,
+                               TRUTH_AS_NUMBER if tool == "addin" else {})
+                        lines.setdefault((tool, family), []).append((column.rows, *measured[:2]))
             column.document.close(True)
         finally:
             stop_calc(context, office)
 
+    print(f"\neach column the median of {rounds} rounds")
     print("\n| family | add-in formula | add-in, cells/s | Calc REGEX, cells/s | "
           "add-in ÷ REGEX, wall / CPU time |")
     print("|---|---|--:|--:|--:|")
     for formula in FORMULAS:
         family = formula["family"]
-        count, seconds, cpu = lines[("addin", family)]
-        regex = lines.get(("calc", family))
+        count, seconds, cpu = median_run(lines[("addin", family)])
+        regex = median_run(lines[("calc", family)]) if ("calc", family) in lines else None
         ratios = (f"{regex[1] / seconds:.1f}× / {regex[2] / cpu:.1f}×" if regex else "—")
         shown = addin_formula(formula["formula"]).format(r=1)
         print(f"| {family} | `={shown}` | {count / seconds:,.0f} | "
               f"{f'{regex[0] / regex[1]:,.0f}' if regex else '—'} | {ratios} |")
+    count, seconds, cpu = median_run(lines[("floor", CALL_ALONE)])
     print(f"\nCalc's call of an add-in function alone (`={CALL_ALONE}`): "
-          f"{column.rows / floor[0]:,.0f} cells/s")
-
+          f"{count / seconds:,.0f} cells/s, {cpu / count * 1e6:.2f} µs of CPU time a cell")
 
 if __name__ == "__main__":
     main()

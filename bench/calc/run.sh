@@ -5,6 +5,7 @@
 # result checked against `kestrune fill`.
 #
 #   bash bench/calc/run.sh            # needs the "calc" preset built (scripts/test-calc.sh)
+#   ROUNDS=5 bash bench/calc/run.sh   # medians of 5 rounds (default 3)
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
@@ -21,6 +22,7 @@ for family in $(python3 "$COLUMN/formulas.py" families); do
   "$BUILD/cli/kestrune" fill "$(python3 "$COLUMN/formulas.py" formula "$family")" "$TABLE" \
     -o "$OUT/fill_$family.csv"
 done
-echo "machine cores $(nproc) load $(cut -d' ' -f1 /proc/loadavg)"
+echo "machine cores $(nproc) load before $(cut -d' ' -f1-3 /proc/loadavg)"
 /usr/bin/python3 "$HERE/calc_addin.py" "$BUILD/src/calc/kestrune.oxt" "$TABLE" "$ROWS" \
-  "$OUT/fill_{family}.csv"
+  "$OUT/fill_{family}.csv" "${ROUNDS:-3}"
+echo "load after $(cut -d' ' -f1-3 /proc/loadavg)"
