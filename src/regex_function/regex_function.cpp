@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/same_text.hpp"
 #include "regex_function/regex_function.hpp"
 #include "regexp/regexp.hpp"
 #include "variant/calling_pattern.hpp"
@@ -119,11 +120,14 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
     // Read in place where they are texts, as most are.
     std::u16string text_storage, pattern_storage, replacement_storage;
     const std::u16string_view text = to_text_view(string_to_search, text_storage);
-    matcher.Pattern.assign(to_text_view(regex, pattern_storage));
+    const std::u16string_view pattern = to_text_view(regex, pattern_storage);
+    // A column of calls has one pattern: it is copied only when it changed.
+    if (!same_text(matcher.Pattern, pattern)) matcher.Pattern.assign(pattern);
     if (replaces) {
       const std::u16string_view replacement = to_text_view(replace_text, replacement_storage);
-      if (!matcher.Test(text)) return not_found_return;
-      return Variant::text(matcher.Replace(text, replacement));
+      std::u16string replaced;
+      if (!matcher.Replace(text, replacement, replaced)) return not_found_return;
+      return Variant::text(std::move(replaced));
     }
     if (code == match_count) {
       // Counted without keeping the matches.

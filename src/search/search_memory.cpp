@@ -23,4 +23,10 @@ const std::u16string& SearchMemory::pattern_for(std::u16string_view find_text,
   return pattern_;
 }
 
+RegExp& SearchMemory::matcher_for(const std::u16string& pattern, bool ignore_case) {
+  if (!same_text(matcher_.Pattern, pattern)) matcher_.Pattern = pattern;
+  matcher_.IgnoreCase = ignore_case;
+  return matcher_;
+}
+
 }  // namespace kestrune

@@ -1,16 +1,14 @@
 // SearchMemory: what one clsKestrune keeps from one search to the next, so that repeated work
-// is done once. A worksheet fills a column with one find text, and krCONCATULA cuts one
-// formula with three searches: the pattern is translated from the search syntax only when the
-// find text or a context changed, and the one matcher remembers its compiled pattern and the
-// matches it found last, so the same text searched again with the same pattern is not
-// searched again.
-// Nothing a caller can see depends on it.
+// is done once. A worksheet fills a column with one find text, and krCONCATULA cuts every
+// formula at the same operators: the pattern is translated from the search syntax only when the
+// find text or a context changed, and the one matcher keeps its compiled pattern while the
+// pattern stays the same. Nothing a caller can see depends on it.
 //
 // An object is called on one thread at a time (its apartment), and so is its memory.
 //
 //   SearchMemory memory;
 //   const std::u16string& pattern = memory.pattern_for(u"a*c", u"", u"");   // "a.*?c"
-//   RegExp& re = memory.matcher();
+//   RegExp& re = memory.matcher_for(pattern, /*ignore_case=*/false);
 #pragma once
 
 #include <string>
@@ -29,6 +27,8 @@ class SearchMemory {
                                     std::u16string_view find_not_before_text);
 
   RegExp& matcher() { return matcher_; }
+  // The matcher set to `pattern` and the case rule; the pattern is copied only when it changed.
+  RegExp& matcher_for(const std::u16string& pattern, bool ignore_case);
 
   // Room for the text of one call reversed, to search from the right; reused from call to call.
   std::u16string& reversal_room() { return reversed_; }
