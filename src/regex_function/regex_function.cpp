@@ -51,11 +51,11 @@ std::optional<ReturnType> known_return_type(const Variant& return_type) {
 // delete matches while the other return types still report.
 bool settle_replacement(const Variant& replace_text, Variant& return_type) {
   if (replace_text.is_missing()) {
-    default_if_missing(return_type, Variant::number(first_position));
+    return_type.default_number(first_position);
     return false;
   }
   if (!equals_empty_text(replace_text)) {
-    default_if_missing(return_type, Variant::number(first_match_replaced));
+    return_type.default_number(first_match_replaced);
     return true;
   }
   if (return_type.is_missing()) {
@@ -109,9 +109,8 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
                     Variant& case_sensitive, Variant& replace_text, Variant& return_type,
                     Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&]() -> Variant {
-    default_if_missing(case_sensitive, Variant::boolean(true));
-    default_if_missing(not_found_return,
-                       Variant::text(std::u16string(mdl_Constants::value_error_text)));
+    case_sensitive.default_boolean(true);
+    not_found_return.default_text(mdl_Constants::value_error_text);
     matcher.IgnoreCase = !to_truth(case_sensitive);
     const bool replaces = settle_replacement(replace_text, return_type);
     const std::optional<ReturnType> code = known_return_type(return_type);

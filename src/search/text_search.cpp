@@ -11,7 +11,6 @@
 #include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
-#include "variant/calling_pattern.hpp"
 #include "variant/conversions.hpp"
 #include "variant/mdl_constants.hpp"
 
@@ -32,25 +31,30 @@ std::optional<ResultCode> selected_code(const Variant& return_type) {
 }
 
 // Writes a default into an argument the caller omitted; an argument the member does not have is
-// left alone. The default is made only when it is written.
-template <class MakeDefault>
-void default_if_omitted(Variant* argument, MakeDefault&& make_default) {
-  if (argument && argument->is_missing()) *argument = make_default();
+// left alone.
+void default_truth(Variant* argument, bool value) {
+  if (argument) argument->default_boolean(value);
+}
+void default_number(Variant* argument, double value) {
+  if (argument) argument->default_number(value);
+}
+void default_empty_text(Variant* argument) {
+  if (argument) argument->default_text({});
 }
 
 // Fills the omitted arguments in slot order and answers the selected result code.
 // A missing not_found_return becomes "#VALUE!", or FALSE under result code 20.
 std::optional<ResultCode> fill_defaults(const TextSearchArguments& a) {
-  default_if_omitted(a.case_sensitive, [] { return Variant::boolean(true); });
-  default_if_omitted(a.return_type, [] { return result_code_argument(kFirstResultCode); });
-  default_if_omitted(a.find_before_text, [] { return Variant::text(std::u16string()); });
-  default_if_omitted(a.find_not_before_text, [] { return Variant::text(std::u16string()); });
-  default_if_omitted(a.return_position_offset, [] { return Variant::number(0); });
-  default_if_omitted(a.return_length_offset, [] { return Variant::number(0); });
-  default_if_omitted(a.search_from_right, [] { return Variant::boolean(false); });
+  default_truth(a.case_sensitive, true);
+  default_number(a.return_type, double(kFirstResultCode));
+  default_empty_text(a.find_before_text);
+  default_empty_text(a.find_not_before_text);
+  default_number(a.return_position_offset, 0);
+  default_number(a.return_length_offset, 0);
+  default_truth(a.search_from_right, false);
   // "#VALUE!" is held in place: writing it takes no memory.
   const bool not_found_defaulted = a.not_found_return->is_missing();
-  if (not_found_defaulted) *a.not_found_return = value_error_answer();
+  a.not_found_return->default_text(mdl_Constants::value_error_text);
   if (!a.return_type) return kFirstResultCode;
   const std::optional<ResultCode> code = selected_code(*a.return_type);
   if (not_found_defaulted && code == kCodeWithFalseDefault) {
