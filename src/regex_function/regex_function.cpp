@@ -84,22 +84,32 @@ Variant each_match(const MatchCollection& matches, Variant (*field)(const Match&
   return Variant::array(std::move(table));
 }
 
-// The report on at least one match, but for the count; any return type that is not 2 to 7
-// reports as 1.
-Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
+// Return types that list every match; every other report is about the first match.
+bool lists_every_match(std::optional<ReturnType> code) {
+  return code == all_positions || code == all_lengths || code == all_values;
+}
+
+// The report on the first match: any return type that is not 2 or 3 reports as 1.
+Variant report_first(const Match& match, std::optional<ReturnType> code) {
   switch (code.value_or(first_position)) {
     case first_length:
-      return length_of(matches.Item(0));
+      return length_of(match);
     case first_value:
-      return value_of(matches.Item(0));
+      return value_of(match);
+    default:
+      return position_of(match);
+  }
+}
+
+// The report on every match, for return types 5 to 7.
+Variant report_all(const MatchCollection& matches, ReturnType code) {
+  switch (code) {
     case all_positions:
       return each_match(matches, position_of);
     case all_lengths:
       return each_match(matches, length_of);
-    case all_values:
-      return each_match(matches, value_of);
     default:
-      return position_of(matches.Item(0));
+      return each_match(matches, value_of);
   }
 }
 
@@ -133,10 +143,17 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
       const std::size_t count = matcher.CountMatches(text);
       return count == 0 ? not_found_return : Variant::number(double(count));
     }
+    if (!lists_every_match(code)) {
+      // Found without a collection of matches.
+      MatchWalk walk(matcher, text);
+      Match first;
+      if (!walk.Next(first)) return not_found_return;
+      return report_first(first, code);
+    }
     // Execute finds nothing exactly when Test would; one pass instead of two.
     const MatchCollection matches = matcher.Execute(text);
     if (matches.Count() == 0) return not_found_return;
-    return report(matches, code);
+    return report_all(matches, *code);
   });
 }
 

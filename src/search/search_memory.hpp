@@ -8,7 +8,7 @@
 //
 //   SearchMemory memory;
 //   const std::u16string& pattern = memory.pattern_for(u"a*c", u"", u"");   // "a.*?c"
-//   RegExp& re = memory.matcher_for(pattern, /*ignore_case=*/false);
+//   RegExp& re = memory.matcher_for_pattern(/*ignore_case=*/false);
 #pragma once
 
 #include <string>
@@ -26,9 +26,15 @@ class SearchMemory {
                                     std::u16string_view find_before_text,
                                     std::u16string_view find_not_before_text);
 
-  RegExp& matcher() { return matcher_; }
-  // The matcher set to `pattern` and the case rule; the pattern is copied only when it changed.
-  RegExp& matcher_for(const std::u16string& pattern, bool ignore_case);
+  // The matcher, for a caller that sets its pattern itself.
+  RegExp& matcher() {
+    matcher_holds_pattern_ = false;
+    return matcher_;
+  }
+  // The matcher set to the pattern pattern_for answered last and to the case rule. A column of
+  // calls asks for the same pattern over and over: it is compared and copied only when the
+  // translation or another caller changed it.
+  RegExp& matcher_for_pattern(bool ignore_case);
 
   // Room for the text of one call reversed, to search from the right; reused from call to call.
   std::u16string& reversal_room() { return reversed_; }
@@ -38,6 +44,7 @@ class SearchMemory {
   std::u16string find_text_, find_before_text_, find_not_before_text_;
   std::u16string pattern_;
   RegExp matcher_;
+  bool matcher_holds_pattern_ = false;  // matcher_.Pattern is pattern_
   std::u16string reversed_;
 };
 

@@ -188,7 +188,7 @@ Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& argum
       memory.pattern_for(r.find_text, r.find_before_text, r.find_not_before_text);
   if (r.code == ResultCode::pattern_query) return Variant::text(pattern);
   read_matching_arguments(arguments, r);
-  RegExp& re = memory.matcher_for(pattern, !r.case_sensitive);
+  RegExp& re = memory.matcher_for_pattern(!r.case_sensitive);
   if (r.replace_text) return replace_matches(r, re);
   // A code that selects no answer gives not_found_return, whether the pattern matches or not.
   if (!r.code) return *r.not_found_return;
