@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "base/failure.hpp"
 #include "base/same_text.hpp"
 #include "regexp/compiled_pattern.hpp"
 #include "regexp/match_loop.hpp"
@@ -38,15 +37,23 @@ MatchCollection RegExp::Execute(std::u16string_view text) {
   const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;
   MatchCollection collection;
-  std::array<std::size_t, 2> span;
-  regexp_internal::for_each_match(pattern, text, 0, budget, span, [&] {
-    if (collection.matches_.size() == regexp_internal::kMaxKeptMatches) {
-      fail(FailureKind::out_of_budget, "too many matches to keep");
-    }
-    const std::size_t length = span[1] - span[0];
-    collection.matches_.push_back({span[0], length, text.substr(span[0], length)});
-    return Global;
-  });
+  const auto add = [&](std::size_t start, std::size_t end) {
+    collection.matches_.push_back({start, end - start, text.substr(start, end - start)});
+  };
+  std::array<std::size_t, 2> first;
+  if (!pattern.find(text, 0, budget, first)) return collection;
+  if (!Global) {
+    add(first[0], first[1]);
+    return collection;
+  }
+  if (!gathered_) gathered_ = std::make_unique<regexp_internal::MatchList>();
+  regexp_internal::MatchList& found = *gathered_;
+  found.clear();
+  found.add(first[0], first[1]);
+  regexp_internal::collect_matches(
+      pattern, text, regexp_internal::next_search_start(first[0], first[1]), budget, found);
+  collection.matches_.reserve(found.size());
+  for (std::size_t i = 0; i < found.size(); ++i) add(found.start(i), found.end(i));
   return collection;
 }
 

@@ -49,6 +49,7 @@ namespace kestrune {
 
 namespace regexp_internal {
 class CompiledPattern;
+class MatchList;
 }  // namespace regexp_internal
 
 // One match: where it starts in the searched text (counted from 0), how long it is, and its
@@ -105,6 +106,9 @@ class RegExp {
   const regexp_internal::CompiledPattern& compiled();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
+  // Where Execute gathers every match before it sizes its collection once; kept from call to
+  // call, so that a matcher that lists many matches again and again takes its memory once.
+  std::unique_ptr<regexp_internal::MatchList> gathered_;
 };
 
 // The matches of one text found one at a time, as Execute with Global finds them, for a caller
