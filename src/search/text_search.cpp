@@ -118,8 +118,11 @@ void read_request(const TextSearchArguments& a, SearchMemory& memory, SearchRequ
   r.find_not_before_text = text_of(a.find_not_before_text, r.storage[3]);
   r.from_right = truth_of(a.search_from_right, false);
   if (r.from_right) {
+    // Copied backwards into the room it already has (assigning from reverse iterators would
+    // build a temporary text first).
     std::u16string& reversed = memory.reversal_room();
-    reversed.assign(r.subject.rbegin(), r.subject.rend());
+    reversed.resize(r.subject.size());
+    std::reverse_copy(r.subject.begin(), r.subject.end(), reversed.begin());
     r.subject = reversed;
   }
   r.case_sensitive = truth_of(a.case_sensitive, true);
