@@ -34,6 +34,11 @@ TEST(CommonPath, TakesNoHeapMemory) {
       {"krSEARCH", {subject, text(u"[0-9]{1,}"), missing(), number(3)}, text(u"12")},
       {"krSEARCH", {subject, text(u"[0-9]{1,}"), missing(), number(9)}, number(2)},
       {"krREPLACE", {text(u"ab 12 c"), text(u"[0-9]{1,}"), text(u"#")}, text(u"ab # c")},
+      // From the right, on a text too long to be held in place: reversed in the object's room.
+      {"krREPLACE",
+       {text(u"ab 1234567890"), text(u"[0-9]{1,}"), text(u"#"), missing(), missing(), missing(),
+        missing(), Variant::boolean(true)},
+       text(u"ab #")},
       {"krCOUNTINCELL", {subject, text(u"?d")}, number(1)},
       {"krGETWORD", {subject, number(2), text(u" ")}, text(u"12")},
       {"krCONCATULA", {text(u"=7*3.5")}, number(24.5)},

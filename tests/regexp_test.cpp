@@ -1,8 +1,8 @@
 // The regular-expression service: the conformance table that Node produced
 // (tests/data/regexp_conformance.tsv: matching, replacing, case, what does not compile, the PCRE2
-// JIT faults worked around), and what that table cannot show: remembered matches, patterns as
-// large and as deep as a cell allows, the budget on runaway patterns, long legitimate matches,
-// the cache and threads.
+// JIT faults worked around), and what that table cannot show: one matcher called in sequence,
+// patterns as large and as deep as a cell allows, the budget on runaway patterns, long legitimate
+// matches, the cache and threads.
 #include <gtest/gtest.h>
 #include <pthread.h>
 
@@ -69,9 +69,9 @@ TEST(RegExpObjectModel, MatchValueViewsTheSearchedText) {
   EXPECT_THROW(matches.Item(1), std::out_of_range);
 }
 
-// Test remembers its match for Execute and Replace; nothing remembered may leak into a call on
-// another text, pattern or case setting.
-TEST(RegExpObjectModel, RememberedMatchesFollowTheSettings) {
+// One matcher called in sequence: nothing of a call may leak into a call on another text,
+// pattern or case setting.
+TEST(RegExpObjectModel, CallsInSequenceFollowTheSettings) {
   Configured re(u"a", true);
   EXPECT_TRUE(re.Test(u"xa"));
   EXPECT_EQ(spans_of(re.Execute(u"aa")), "0+1 1+1");  // another text
@@ -84,14 +84,14 @@ TEST(RegExpObjectModel, RememberedMatchesFollowTheSettings) {
   EXPECT_TRUE(re.Test(u"bAa"));
   EXPECT_EQ(spans_of(re.Execute(u"bAa")), "1+1");
   re.Global = true;
-  EXPECT_EQ(spans_of(re.Execute(u"bAa")), "1+1 2+1");  // goes on after the remembered first
+  EXPECT_EQ(spans_of(re.Execute(u"bAa")), "1+1 2+1");
   EXPECT_EQ(re.Replace(u"bAa", u"<$&>"), u"b<A><a>");
   re.Global = false;
   EXPECT_EQ(re.Replace(u"bAa", u"<$&>"), u"b<A>a");
 }
 
 // A text changed in place at the same address is a different text.
-TEST(RegExpObjectModel, RememberedMatchesCompareTheTextItself) {
+TEST(RegExpObjectModel, SameAddressIsNotTheSameText) {
   std::u16string text = u"a1";
   Configured re(u"\\d");
   EXPECT_EQ(spans_of(re.Execute(text)), "1+1");

@@ -29,14 +29,56 @@ Variant call_new(std::string_view member, std::initializer_list<Variant> argumen
 const Variant kTrue = Variant::boolean(true);
 const Variant kFalse = Variant::boolean(false);
 
+struct DefaultsCase {
+  const char* what;
+  std::string_view member;
+  std::vector<Variant> given;
+  Variant answer;
+  std::vector<Variant> written;  // every argument after the call
+};
+
+// Each member writes its defaults into the omitted arguments the caller passed, also when the
+// call then fails on an argument it cannot read.
 TEST(Defaults, WrittenIntoTheCallersArguments) {
-  clsKestrune object;
-  std::vector<Variant> arguments = {text(u"abc"), text(u"x")};
-  test::call_with(object, "krSEARCH", arguments);
-  const std::vector<Variant> defaults = {text(u"abc"), text(u"x"), kTrue,     number(1),
-                                         text(u""),    text(u""),  number(0), number(0),
-                                         kFalse,       kValueError};
-  EXPECT_EQ(arguments, defaults);
+  const Variant m = missing();
+  const Variant unreadable = Variant::array(Array::one_dimensional(2));
+  const DefaultsCase cases[] = {
+      {"krSEARCH",
+       "krSEARCH",
+       {text(u"abc"), text(u"x")},
+       kValueError,
+       {text(u"abc"), text(u"x"), kTrue, number(1), text(u""), text(u""), number(0), number(0),
+        kFalse, kValueError}},
+      {"result code 20 defaults not_found_return to FALSE",
+       "krSEARCH",
+       {text(u"abc"), text(u"x"), m, number(20)},
+       kFalse,
+       {text(u"abc"), text(u"x"), kTrue, number(20), text(u""), text(u""), number(0), number(0),
+        kFalse, kFalse}},
+      {"written before the text fails to read",
+       "krSEARCH",
+       {unreadable, text(u"x")},
+       kValueError,
+       {unreadable, text(u"x"), kTrue, number(1), text(u""), text(u""), number(0), number(0),
+        kFalse, kValueError}},
+      {"krREPLACE",
+       "krREPLACE",
+       {text(u"abc"), text(u"b"), text(u"#")},
+       text(u"a#c"),
+       {text(u"abc"), text(u"b"), text(u"#"), kTrue, number(1), text(u""), text(u""), kFalse,
+        kValueError}},
+      {"krCOUNTINCELL",
+       "krCOUNTINCELL",
+       {text(u"abc"), text(u"b")},
+       number(1),
+       {text(u"abc"), text(u"b"), kTrue}},
+  };
+  for (const DefaultsCase& c : cases) {
+    clsKestrune object;
+    std::vector<Variant> arguments = c.given;
+    EXPECT_EQ(test::call_with(object, c.member, arguments), c.answer) << c.what;
+    EXPECT_EQ(arguments, c.written) << c.what;
+  }
 }
 
 // The find text of 64 groups nested around "a".

@@ -1,6 +1,6 @@
 // Every member of clsKestrune, each handing its arguments to its worker. krSEARCH, krREPLACE
-// and krCOUNTINCELL are arrangements of TextSearch's eleven arguments; the others call the body
-// of their own subsystem.
+// and krCOUNTINCELL hand TextSearch the arguments they have; the others call the body of their
+// own subsystem.
 #include "automation/cls_kestrune.hpp"
 
 #include <vector>
@@ -76,11 +76,16 @@ Variant clsKestrune::krSEARCH(Variant& string_to_search, Variant& find_text,
                               Variant& return_position_offset, Variant& return_length_offset,
                               Variant& search_from_right, Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
-    Variant search_mode = Variant::missing();
-    return TextSearch(*search_memory_,
-                      {string_to_search, find_text, search_mode, case_sensitive, return_type,
-                       find_before_text, find_not_before_text, return_position_offset,
-                       return_length_offset, search_from_right, not_found_return});
+    return TextSearch(*search_memory_, {.string_to_search = &string_to_search,
+                                        .find_text = &find_text,
+                                        .case_sensitive = &case_sensitive,
+                                        .return_type = &return_type,
+                                        .find_before_text = &find_before_text,
+                                        .find_not_before_text = &find_not_before_text,
+                                        .return_position_offset = &return_position_offset,
+                                        .return_length_offset = &return_length_offset,
+                                        .search_from_right = &search_from_right,
+                                        .not_found_return = &not_found_return});
   });
 }
 
@@ -89,27 +94,28 @@ Variant clsKestrune::krREPLACE(Variant& string_to_search, Variant& find_text, Va
                                Variant& find_before_text, Variant& find_not_before_text,
                                Variant& search_from_right, Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
-    Variant no_position_offset = Variant::missing();
-    Variant no_length_offset = Variant::missing();
-    return TextSearch(*search_memory_,
-                      {string_to_search, find_text, replace_text, case_sensitive, replace_all,
-                       find_before_text, find_not_before_text, no_position_offset, no_length_offset,
-                       search_from_right, not_found_return});
+    return TextSearch(*search_memory_, {.string_to_search = &string_to_search,
+                                        .find_text = &find_text,
+                                        .replace_text = &replace_text,
+                                        .case_sensitive = &case_sensitive,
+                                        .return_type = &replace_all,
+                                        .find_before_text = &find_before_text,
+                                        .find_not_before_text = &find_not_before_text,
+                                        .search_from_right = &search_from_right,
+                                        .not_found_return = &not_found_return});
   });
 }
 
 Variant clsKestrune::krCOUNTINCELL(Variant& cell_reference, Variant& find_text,
                                    Variant& case_sensitive) {
   return answer_or_value_error([&] {
-    Variant search_mode = Variant::missing();
     Variant count = result_code_argument(ResultCode::match_count);
-    Variant no_before = Variant::missing(), no_not_before = Variant::missing();
-    Variant no_position_offset = Variant::missing(), no_length_offset = Variant::missing();
-    Variant from_left = Variant::missing();
     Variant zero = Variant::number(0);
-    return TextSearch(*search_memory_,
-                      {cell_reference, find_text, search_mode, case_sensitive, count, no_before,
-                       no_not_before, no_position_offset, no_length_offset, from_left, zero});
+    return TextSearch(*search_memory_, {.string_to_search = &cell_reference,
+                                        .find_text = &find_text,
+                                        .case_sensitive = &case_sensitive,
+                                        .return_type = &count,
+                                        .not_found_return = &zero});
   });
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/same_text.hpp"
 #include "regex_function/regex_function.hpp"
 #include "regexp/regexp.hpp"
 #include "variant/calling_pattern.hpp"
@@ -50,11 +51,11 @@ std::optional<ReturnType> known_return_type(const Variant& return_type) {
 // delete matches while the other return types still report.
 bool settle_replacement(const Variant& replace_text, Variant& return_type) {
   if (replace_text.is_missing()) {
-    default_if_missing(return_type, Variant::number(first_position));
+    return_type.default_number(first_position);
     return false;
   }
   if (!equals_empty_text(replace_text)) {
-    default_if_missing(return_type, Variant::number(first_match_replaced));
+    return_type.default_number(first_match_replaced);
     return true;
   }
   if (return_type.is_missing()) {
@@ -83,22 +84,32 @@ Variant each_match(const MatchCollection& matches, Variant (*field)(const Match&
   return Variant::array(std::move(table));
 }
 
-// The report on at least one match, but for the count; any return type that is not 2 to 7
-// reports as 1.
-Variant report(const MatchCollection& matches, std::optional<ReturnType> code) {
+// Return types that list every match; every other report is about the first match.
+bool lists_every_match(std::optional<ReturnType> code) {
+  return code == all_positions || code == all_lengths || code == all_values;
+}
+
+// The report on the first match: any return type that is not 2 or 3 reports as 1.
+Variant report_first(const Match& match, std::optional<ReturnType> code) {
   switch (code.value_or(first_position)) {
     case first_length:
-      return length_of(matches.Item(0));
+      return length_of(match);
     case first_value:
-      return value_of(matches.Item(0));
+      return value_of(match);
+    default:
+      return position_of(match);
+  }
+}
+
+// The report on every match, for return types 5 to 7.
+Variant report_all(const MatchCollection& matches, ReturnType code) {
+  switch (code) {
     case all_positions:
       return each_match(matches, position_of);
     case all_lengths:
       return each_match(matches, length_of);
-    case all_values:
-      return each_match(matches, value_of);
     default:
-      return position_of(matches.Item(0));
+      return each_match(matches, value_of);
   }
 }
 
@@ -108,9 +119,8 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
                     Variant& case_sensitive, Variant& replace_text, Variant& return_type,
                     Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&]() -> Variant {
-    default_if_missing(case_sensitive, Variant::boolean(true));
-    default_if_missing(not_found_return,
-                       Variant::text(std::u16string(mdl_Constants::value_error_text)));
+    case_sensitive.default_boolean(true);
+    not_found_return.default_text(mdl_Constants::value_error_text);
     matcher.IgnoreCase = !to_truth(case_sensitive);
     const bool replaces = settle_replacement(replace_text, return_type);
     const std::optional<ReturnType> code = known_return_type(return_type);
@@ -119,21 +129,31 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
     // Read in place where they are texts, as most are.
     std::u16string text_storage, pattern_storage, replacement_storage;
     const std::u16string_view text = to_text_view(string_to_search, text_storage);
-    matcher.Pattern.assign(to_text_view(regex, pattern_storage));
+    const std::u16string_view pattern = to_text_view(regex, pattern_storage);
+    // A column of calls has one pattern: it is copied only when it changed.
+    if (!same_text(matcher.Pattern, pattern)) matcher.Pattern.assign(pattern);
     if (replaces) {
       const std::u16string_view replacement = to_text_view(replace_text, replacement_storage);
-      if (!matcher.Test(text)) return not_found_return;
-      return Variant::text(matcher.Replace(text, replacement));
+      std::u16string replaced;
+      if (!matcher.Replace(text, replacement, replaced)) return not_found_return;
+      return Variant::text(std::move(replaced));
     }
     if (code == match_count) {
       // Counted without keeping the matches.
       const std::size_t count = matcher.CountMatches(text);
       return count == 0 ? not_found_return : Variant::number(double(count));
     }
+    if (!lists_every_match(code)) {
+      // Found without a collection of matches.
+      MatchWalk walk(matcher, text);
+      Match first;
+      if (!walk.Next(first)) return not_found_return;
+      return report_first(first, code);
+    }
     // Execute finds nothing exactly when Test would; one pass instead of two.
     const MatchCollection matches = matcher.Execute(text);
     if (matches.Count() == 0) return not_found_return;
-    return report(matches, code);
+    return report_all(matches, *code);
   });
 }
 

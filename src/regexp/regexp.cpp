@@ -5,16 +5,16 @@
 
 #include "base/same_text.hpp"
 #include "regexp/compiled_pattern.hpp"
+#include "regexp/match_loop.hpp"
 #include "regexp/pattern_cache.hpp"
-#include "regexp/remembered_matches.hpp"
 #include "regexp/replacement.hpp"
 
 namespace kestrune {
 
-using regexp_internal::MatchList;
+using regexp_internal::GroupSpans;
 using regexp_internal::StepBudget;
 
-RegExp::RegExp() : remembered_(std::make_unique<regexp_internal::RememberedMatches>()) {}
+RegExp::RegExp() = default;
 
 RegExp::~RegExp() = default;
 
@@ -27,54 +27,73 @@ const regexp_internal::CompiledPattern& RegExp::compiled() {
 }
 
 bool RegExp::Test(std::u16string_view text) {
-  compiled();
+  const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;
-  return !remembered_->first(compiled_, text, budget).empty();
+  std::array<std::size_t, 2> whole_match;
+  return pattern.find(text, 0, budget, whole_match);
 }
 
 MatchCollection RegExp::Execute(std::u16string_view text) {
-  compiled();
+  const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;
-  const MatchList& found = Global ? remembered_->all(compiled_, text, budget)
-                                  : remembered_->first(compiled_, text, budget);
-  const std::size_t count = Global ? found.size() : std::min<std::size_t>(found.size(), 1);
   MatchCollection collection;
-  collection.matches_.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t length = found.end(i) - found.start(i);
-    collection.matches_.push_back({found.start(i), length, text.substr(found.start(i), length)});
+  const auto add = [&](std::size_t start, std::size_t end) {
+    collection.matches_.push_back({start, end - start, text.substr(start, end - start)});
+  };
+  std::array<std::size_t, 2> first;
+  if (!pattern.find(text, 0, budget, first)) return collection;
+  if (!Global) {
+    add(first[0], first[1]);
+    return collection;
   }
+  if (!gathered_) gathered_ = std::make_unique<regexp_internal::MatchList>();
+  regexp_internal::MatchList& found = *gathered_;
+  found.clear();
+  found.add(first[0], first[1]);
+  regexp_internal::collect_matches(
+      pattern, text, regexp_internal::next_search_start(first[0], first[1]), budget, found);
+  collection.matches_.reserve(found.size());
+  for (std::size_t i = 0; i < found.size(); ++i) add(found.start(i), found.end(i));
   return collection;
 }
 
 std::size_t RegExp::CountMatches(std::u16string_view text) {
-  compiled();
+  const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;
-  if (Global) return remembered_->count(compiled_, text, budget);
-  return std::min<std::size_t>(remembered_->first(compiled_, text, budget).size(), 1);
+  if (Global) return regexp_internal::count_matches(pattern, text, 0, budget);
+  std::array<std::size_t, 2> whole_match;
+  return pattern.find(text, 0, budget, whole_match) ? 1 : 0;
 }
 
 std::u16string RegExp::Replace(std::u16string_view text, std::u16string_view replacement) {
+  std::u16string replaced;
+  if (!Replace(text, replacement, replaced)) replaced.assign(text);
+  return replaced;
+}
+
+bool RegExp::Replace(std::u16string_view text, std::u16string_view replacement,
+                     std::u16string& replaced) {
   const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;
-  if (remembered_->first(compiled_, text, budget).empty()) return std::u16string(text);
+  // The first match is found before the template is read: most texts have none.
+  GroupSpans groups;
+  groups.reset(2 * (std::size_t(pattern.group_count()) + 1));
+  if (!pattern.find(text, 0, budget, groups.spans())) return false;
   const regexp_internal::ReplacementTemplate expansion(replacement, pattern.group_count(),
                                                        pattern.group_names());
   regexp_internal::ReplacedText out(text, expansion);
-  const std::size_t* first = remembered_->first_groups();
-  out.add_match(first);
+  out.add_match(groups.data());
   if (Global) {
     // Each match is expanded as it is found: only the last one's groups are kept.
-    regexp_internal::GroupSpans& later = remembered_->later_groups();
-    later.reset(expansion.spans_needed());
-    regexp_internal::for_each_match(pattern, text,
-                                    regexp_internal::next_search_start(first[0], first[1]), budget,
-                                    later.spans(), [&] {
-                                      out.add_match(later.data());
-                                      return true;
-                                    });
+    const std::size_t from = regexp_internal::next_search_start(groups.data()[0], groups.data()[1]);
+    groups.reset(expansion.spans_needed());
+    regexp_internal::for_each_match(pattern, text, from, budget, groups.spans(), [&] {
+      out.add_match(groups.data());
+      return true;
+    });
   }
-  return out.finish();
+  replaced = out.finish();
+  return true;
 }
 
 bool MatchWalk::Next(Match& match) {

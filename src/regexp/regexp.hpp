@@ -49,7 +49,7 @@ namespace kestrune {
 
 namespace regexp_internal {
 class CompiledPattern;
-class RememberedMatches;
+class MatchList;
 }  // namespace regexp_internal
 
 // One match: where it starts in the searched text (counted from 0), how long it is, and its
@@ -97,14 +97,18 @@ class RegExp {
   // `text` with every match (Global) or the first replaced. `replacement` may hold $1..$99,
   // $&, $`, $', $$ and $<name>; any other "$" stands for itself.
   std::u16string Replace(std::u16string_view text, std::u16string_view replacement);
+  // The same, for a caller that answers otherwise when nothing matches: false, and `replaced`
+  // untouched, when the pattern does not match; the text is searched once either way.
+  bool Replace(std::u16string_view text, std::u16string_view replacement, std::u16string& replaced);
 
  private:
   friend class MatchWalk;
   const regexp_internal::CompiledPattern& compiled();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
-  // The last matches found, so that Test, Execute and Replace on one text search it once.
-  std::unique_ptr<regexp_internal::RememberedMatches> remembered_;
+  // Where Execute gathers every match before it sizes its collection once; kept from call to
+  // call, so that a matcher that lists many matches again and again takes its memory once.
+  std::unique_ptr<regexp_internal::MatchList> gathered_;
 };
 
 // The matches of one text found one at a time, as Execute with Global finds them, for a caller

@@ -15,12 +15,22 @@ const std::u16string& SearchMemory::pattern_for(std::u16string_view find_text,
   }
   // Forget first, so that a translation that fails halfway leaves nothing half remembered.
   translated_ = false;
+  matcher_holds_pattern_ = false;
   pattern_ = build_search_pattern(find_text, find_before_text, find_not_before_text);
   find_text_.assign(find_text);
   find_before_text_.assign(find_before_text);
   find_not_before_text_.assign(find_not_before_text);
   translated_ = true;
   return pattern_;
+}
+
+RegExp& SearchMemory::matcher_for_pattern(bool ignore_case) {
+  if (!matcher_holds_pattern_) {
+    if (!same_text(matcher_.Pattern, pattern_)) matcher_.Pattern = pattern_;
+    matcher_holds_pattern_ = true;
+  }
+  matcher_.IgnoreCase = ignore_case;
+  return matcher_;
 }
 
 }  // namespace kestrune

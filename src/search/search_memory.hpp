@@ -1,16 +1,14 @@
 // SearchMemory: what one clsKestrune keeps from one search to the next, so that repeated work
-// is done once. A worksheet fills a column with one find text, and krCONCATULA cuts one
-// formula with three searches: the pattern is translated from the search syntax only when the
-// find text or a context changed, and the one matcher remembers its compiled pattern and the
-// matches it found last, so the same text searched again with the same pattern is not
-// searched again.
-// Nothing a caller can see depends on it.
+// is done once. A worksheet fills a column with one find text, and krCONCATULA cuts every
+// formula at the same operators: the pattern is translated from the search syntax only when the
+// find text or a context changed, and the one matcher keeps its compiled pattern while the
+// pattern stays the same. Nothing a caller can see depends on it.
 //
 // An object is called on one thread at a time (its apartment), and so is its memory.
 //
 //   SearchMemory memory;
 //   const std::u16string& pattern = memory.pattern_for(u"a*c", u"", u"");   // "a.*?c"
-//   RegExp& re = memory.matcher();
+//   RegExp& re = memory.matcher_for_pattern(/*ignore_case=*/false);
 #pragma once
 
 #include <string>
@@ -28,7 +26,15 @@ class SearchMemory {
                                     std::u16string_view find_before_text,
                                     std::u16string_view find_not_before_text);
 
-  RegExp& matcher() { return matcher_; }
+  // The matcher, for a caller that sets its pattern itself.
+  RegExp& matcher() {
+    matcher_holds_pattern_ = false;
+    return matcher_;
+  }
+  // The matcher set to the pattern pattern_for answered last and to the case rule. A column of
+  // calls asks for the same pattern over and over: it is compared and copied only when the
+  // translation or another caller changed it.
+  RegExp& matcher_for_pattern(bool ignore_case);
 
   // Room for the text of one call reversed, to search from the right; reused from call to call.
   std::u16string& reversal_room() { return reversed_; }
@@ -38,6 +44,7 @@ class SearchMemory {
   std::u16string find_text_, find_before_text_, find_not_before_text_;
   std::u16string pattern_;
   RegExp matcher_;
+  bool matcher_holds_pattern_ = false;  // matcher_.Pattern is pattern_
   std::u16string reversed_;
 };
 

@@ -40,7 +40,7 @@ class MatchFigures {
  public:
   explicit MatchFigures(const SearchSubject& subject) : s_(subject) {}
 
-  std::size_t count() const { return s_.matches.Count(); }
+  std::size_t count() const { return s_.matches.size(); }
   double length_of_text() const { return double(s_.text.size()); }
   double start(std::size_t k) const { return double(match(k).FirstIndex) + 1; }       // S_k
   double length(std::size_t k) const { return double(match(k).Length); }              // N_k
@@ -81,7 +81,7 @@ class MatchFigures {
   }
 
  private:
-  const Match& match(std::size_t k) const { return s_.matches.Item(k - 1); }
+  const Match& match(std::size_t k) const { return s_.matches[k - 1]; }
   const SearchSubject& s_;
 };
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "regexp/regexp.hpp"
@@ -16,7 +17,7 @@ namespace kestrune {
 
 struct SearchSubject {
   std::u16string_view text;        // the working text (reversed when searching from the right)
-  const MatchCollection& matches;  // left to right in `text`; at least one
+  std::span<const Match> matches;  // left to right in `text`; at least one
   double position_offset = 0;      // added to each match's start
   double length_offset = 0;        // added to each match's length
   bool from_right = false;         // text answers read in the order of the given text

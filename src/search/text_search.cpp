@@ -1,15 +1,16 @@
 #include "search/text_search.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
+#include <span>
 
 #include "base/failure.hpp"
 #include "regexp/regexp.hpp"
 #include "search/result_code.hpp"
 #include "search/search_memory.hpp"
 #include "search/search_results.hpp"
-#include "variant/calling_pattern.hpp"
 #include "variant/conversions.hpp"
 #include "variant/mdl_constants.hpp"
 
@@ -29,23 +30,35 @@ std::optional<ResultCode> selected_code(const Variant& return_type) {
   return ResultCode(int(value));
 }
 
+// Writes a default into an argument the caller omitted; an argument the member does not have is
+// left alone.
+void default_truth(Variant* argument, bool value) {
+  if (argument) argument->default_boolean(value);
+}
+void default_number(Variant* argument, double value) {
+  if (argument) argument->default_number(value);
+}
+void default_empty_text(Variant* argument) {
+  if (argument) argument->default_text({});
+}
+
 // Fills the omitted arguments in slot order and answers the selected result code.
 // A missing not_found_return becomes "#VALUE!", or FALSE under result code 20.
 std::optional<ResultCode> fill_defaults(const TextSearchArguments& a) {
-  default_if_missing(a.case_sensitive, Variant::boolean(true));
-  default_if_missing(a.return_type, result_code_argument(kFirstResultCode));
-  default_if_missing(a.find_before_text, Variant::text(u""));
-  default_if_missing(a.find_not_before_text, Variant::text(u""));
-  default_if_missing(a.return_position_offset, Variant::number(0));
-  default_if_missing(a.return_length_offset, Variant::number(0));
-  default_if_missing(a.search_from_right, Variant::boolean(false));
-  const bool not_found_defaulted = a.not_found_return.is_missing();
-  if (not_found_defaulted) {
-    a.not_found_return = Variant::text(std::u16string(mdl_Constants::value_error_text));
-  }
-  const std::optional<ResultCode> code = selected_code(a.return_type);
+  default_truth(a.case_sensitive, true);
+  default_number(a.return_type, double(kFirstResultCode));
+  default_empty_text(a.find_before_text);
+  default_empty_text(a.find_not_before_text);
+  default_number(a.return_position_offset, 0);
+  default_number(a.return_length_offset, 0);
+  default_truth(a.search_from_right, false);
+  // "#VALUE!" is held in place: writing it takes no memory.
+  const bool not_found_defaulted = a.not_found_return->is_missing();
+  a.not_found_return->default_text(mdl_Constants::value_error_text);
+  if (!a.return_type) return kFirstResultCode;
+  const std::optional<ResultCode> code = selected_code(*a.return_type);
   if (not_found_defaulted && code == kCodeWithFalseDefault) {
-    a.not_found_return = Variant::boolean(false);
+    *a.not_found_return = Variant::boolean(false);
   }
   return code;
 }
@@ -60,87 +73,129 @@ bool replaces_first_match_only(const Variant& replace_all) {
   return round_to_whole(to_number(value)) != -1;
 }
 
-// The texts of one call. The subject views the caller's text where it is one and is searched
-// as given; otherwise it views `converted`; from the right, it views the memory's reversal
-// room. The pattern is the memory's.
-struct WorkingTexts {
-  std::u16string converted;
-  std::u16string_view subject;  // reversed when searching from the right
-  const std::u16string* pattern = nullptr;
-  bool from_right = false;
-};
-
-void read_working_texts(const TextSearchArguments& a, SearchMemory& memory, WorkingTexts& texts) {
-  std::u16string find_storage, before_storage, not_before_storage;
-  const std::u16string_view find = to_text_view(a.find_text, find_storage);
-  texts.subject = to_text_view(a.string_to_search, texts.converted);
-  const std::u16string_view before = to_text_view(a.find_before_text, before_storage);
-  const std::u16string_view not_before = to_text_view(a.find_not_before_text, not_before_storage);
-  texts.from_right = to_truth(a.search_from_right);
-  if (texts.from_right) {
-    std::u16string& reversed = memory.reversal_room();
-    reversed.assign(texts.subject.rbegin(), texts.subject.rend());
-    texts.subject = reversed;
-  }
-  texts.pattern = &memory.pattern_for(find, before, not_before);
+// An argument's truth value or number; one the member does not have reads as `absent`. Most
+// arguments are already of the kind asked for, a default just written among them.
+bool truth_of(const Variant* argument, bool absent) {
+  if (!argument) return absent;
+  return argument->is_boolean() ? argument->boolean_value() : to_truth(*argument);
 }
 
-Variant replace_matches(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts) {
-  if (replaces_first_match_only(a.return_type)) re.Global = false;
-  std::u16string replaced = re.Replace(texts.subject, to_text(a.replace_text));
-  if (texts.from_right) std::reverse(replaced.begin(), replaced.end());
+double number_of(const Variant* argument) {
+  if (!argument) return 0;
+  return argument->type() == VariantType::r8 ? argument->numeric_value() : to_number(*argument);
+}
+
+// One call's arguments, read once: texts viewed in place where they are texts (converted into
+// `storage` otherwise), the rest as plain values. The search works on this alone.
+struct SearchRequest {
+  std::u16string_view subject;  // reversed when searching from the right
+  std::u16string_view find_text;
+  std::u16string_view find_before_text;
+  std::u16string_view find_not_before_text;
+  std::optional<std::u16string_view> replace_text;  // replace mode
+  bool replace_first_only = false;
+  bool case_sensitive = true;
+  bool from_right = false;
+  std::optional<ResultCode> code;
+  double position_offset = 0;
+  double length_offset = 0;
+  const Variant* not_found_return = nullptr;
+  std::array<std::u16string, 5> storage;  // the conversions of arguments that are not texts
+};
+
+std::u16string_view text_of(const Variant* argument, std::u16string& storage) {
+  return argument ? to_text_view(*argument, storage) : std::u16string_view();
+}
+
+// Reads in the order the arguments have always been read, so that the first unreadable one is
+// the same failure.
+void read_request(const TextSearchArguments& a, SearchMemory& memory, SearchRequest& r) {
+  r.code = fill_defaults(a);
+  r.not_found_return = a.not_found_return;
+  r.find_text = to_text_view(*a.find_text, r.storage[0]);
+  r.subject = to_text_view(*a.string_to_search, r.storage[1]);
+  r.find_before_text = text_of(a.find_before_text, r.storage[2]);
+  r.find_not_before_text = text_of(a.find_not_before_text, r.storage[3]);
+  r.from_right = truth_of(a.search_from_right, false);
+  if (r.from_right) {
+    // Copied backwards into the room it already has (assigning from reverse iterators would
+    // build a temporary text first).
+    std::u16string& reversed = memory.reversal_room();
+    reversed.resize(r.subject.size());
+    std::reverse_copy(r.subject.begin(), r.subject.end(), reversed.begin());
+    r.subject = reversed;
+  }
+  r.case_sensitive = truth_of(a.case_sensitive, true);
+}
+
+// What only a search that goes on to match reads: the pattern query answers without it.
+void read_matching_arguments(const TextSearchArguments& a, SearchRequest& r) {
+  if (a.replace_text && !a.replace_text->is_missing()) {
+    r.replace_text = to_text_view(*a.replace_text, r.storage[4]);
+    r.replace_first_only = replaces_first_match_only(*a.return_type);
+    return;
+  }
+  if (!r.code) return;
+  r.position_offset = number_of(a.return_position_offset);
+  r.length_offset = number_of(a.return_length_offset);
+}
+
+Variant replace_matches(const SearchRequest& r, RegExp& re) {
+  re.Global = !r.replace_first_only;
+  std::u16string replaced;
+  if (!re.Replace(r.subject, *r.replace_text, replaced)) return *r.not_found_return;
+  if (r.from_right) std::reverse(replaced.begin(), replaced.end());
   return Variant::text(std::move(replaced));
 }
 
-Variant answer_nth_piece(const TextSearchArguments& a, RegExp& re, const WorkingTexts& texts,
-                         const Variant& nth) {
-  MatchWalk walk(re, texts.subject);
-  Match first;
-  if (!walk.Next(first)) return a.not_found_return;
+Variant answer_nth_piece(const SearchRequest& r, MatchWalk& walk, Match first, const Variant& nth) {
   const std::int32_t n = round_to_whole(to_number(nth));
-  if (n < 1) return a.not_found_return;
-  std::optional<Variant> piece =
-      nth_nonempty_piece(texts.subject, texts.from_right, walk, first, n);
-  return piece ? std::move(*piece) : a.not_found_return;
+  if (n < 1) return *r.not_found_return;
+  std::optional<Variant> piece = nth_nonempty_piece(r.subject, r.from_right, walk, first, n);
+  return piece ? std::move(*piece) : *r.not_found_return;
+}
+
+Variant answer_for_matches(const SearchRequest& r, ResultCode code,
+                           std::span<const Match> matches) {
+  return search_result(code,
+                       {r.subject, matches, r.position_offset, r.length_offset, r.from_right});
 }
 
 // Searching once for the matches the code needs is the same as testing for a match first: no
-// match answers not_found_return either way.
-Variant answer_result_code(const TextSearchArguments& a, SearchMemory& memory,
-                           const WorkingTexts& texts, ResultCode code, const Variant* nth_piece) {
-  RegExp& re = memory.matcher();
-  // The other matches cannot change a first-match answer: do not look for them.
-  re.Global = !needs_first_match_only(code);
+// match answers not_found_return either way. A first-match answer and a count keep no list.
+Variant answer_result_code(const SearchRequest& r, RegExp& re, ResultCode code,
+                           const Variant* nth_piece) {
   if (code == ResultCode::match_count) {
-    const std::size_t count = re.CountMatches(texts.subject);
-    return count == 0 ? a.not_found_return : Variant::number(double(count));
+    re.Global = true;
+    const std::size_t count = re.CountMatches(r.subject);
+    return count == 0 ? *r.not_found_return : Variant::number(double(count));
   }
-  if (nth_piece) return answer_nth_piece(a, re, texts, *nth_piece);
-  const MatchCollection matches = re.Execute(texts.subject);
-  if (matches.Count() == 0) return a.not_found_return;
-  const SearchSubject subject{texts.subject, matches, to_number(a.return_position_offset),
-                              to_number(a.return_length_offset), texts.from_right};
-  return search_result(code, subject);
+  if (nth_piece || needs_first_match_only(code)) {
+    MatchWalk walk(re, r.subject);
+    Match first;
+    if (!walk.Next(first)) return *r.not_found_return;
+    if (nth_piece) return answer_nth_piece(r, walk, first, *nth_piece);
+    return answer_for_matches(r, code, {&first, 1});
+  }
+  re.Global = true;
+  const MatchCollection matches = re.Execute(r.subject);
+  if (matches.Count() == 0) return *r.not_found_return;
+  return answer_for_matches(r, code, {matches.begin(), matches.end()});
 }
 
-Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& a,
+Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& arguments,
                           const Variant* nth_piece) {
-  const std::optional<ResultCode> code = fill_defaults(a);
-  WorkingTexts texts;
-  read_working_texts(a, memory, texts);
-  const bool ignore_case = !to_truth(a.case_sensitive);
-  if (code == ResultCode::pattern_query) return Variant::text(*texts.pattern);
-  RegExp& re = memory.matcher();
-  re.IgnoreCase = ignore_case;
-  re.Pattern = *texts.pattern;
-  if (!a.replace_text.is_missing()) {
-    re.Global = true;
-    if (!re.Test(texts.subject)) return a.not_found_return;
-    return replace_matches(a, re, texts);
-  }
+  SearchRequest r;
+  read_request(arguments, memory, r);
+  const std::u16string& pattern =
+      memory.pattern_for(r.find_text, r.find_before_text, r.find_not_before_text);
+  if (r.code == ResultCode::pattern_query) return Variant::text(pattern);
+  read_matching_arguments(arguments, r);
+  RegExp& re = memory.matcher_for_pattern(!r.case_sensitive);
+  if (r.replace_text) return replace_matches(r, re);
   // A code that selects no answer gives not_found_return, whether the pattern matches or not.
-  if (!code) return a.not_found_return;
-  return answer_result_code(a, memory, texts, *code, nth_piece);
+  if (!r.code) return *r.not_found_return;
+  return answer_result_code(r, re, *r.code, nth_piece);
 }
 
 // Every call's way back: a failure answers not_found_return, but for a search that could not
@@ -152,7 +207,7 @@ Variant search_or_not_found(SearchMemory& memory, const TextSearchArguments& arg
   } catch (const Failure& failure) {
     // A search that ran out of budget did not find nothing: it is the member's failure.
     if (failure.kind() == FailureKind::out_of_budget) throw;
-    return arguments.not_found_return;
+    return *arguments.not_found_return;
   }
 }
 

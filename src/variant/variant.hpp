@@ -20,6 +20,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -143,6 +144,26 @@ class Variant {
   static Variant missing() { return error(kMissingArgument); }
   static Variant object(std::shared_ptr<const Object> value);  // nullptr: Nothing
   static Variant array(Array value);
+
+  // An omitted argument given its default in place: the missing marker owns nothing, so the
+  // default is written over it without the checks and the temporary of an assignment (a
+  // worksheet call writes several on every call). Any other value is left as it is.
+  void default_boolean(bool value) noexcept {
+    if (!is_missing()) return;
+    type_ = VariantType::boolean;
+    scalar_ = 0;
+    boolean_ = value;
+  }
+  void default_number(double value) noexcept {
+    if (!is_missing()) return;
+    type_ = VariantType::r8;
+    number_ = value;
+  }
+  void default_text(std::u16string_view value) {
+    if (!is_missing()) return;
+    new (&text_) std::u16string(value);  // the marker stays if this fails
+    type_ = VariantType::text;
+  }
 
   VariantType type() const { return type_; }
   bool is_empty() const { return type_ == VariantType::empty; }

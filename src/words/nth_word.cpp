@@ -21,12 +21,8 @@ Variant get_word(SearchMemory& memory, Variant& string_to_search, Variant& nth_w
                  Variant& word_separator, Variant& case_sensitive, Variant& search_from_right,
                  Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
-    if (word_separator.is_missing()) {
-      word_separator = Variant::text(std::u16string(kDefaultSeparator));
-    }
-    if (not_found_return.is_missing()) {
-      not_found_return = Variant::text(std::u16string(mdl_Constants::value_error_text));
-    }
+    word_separator.default_text(kDefaultSeparator);
+    not_found_return.default_text(mdl_Constants::value_error_text);
     // The words are the pieces that are not empty; a text without the separator has none.
     return search_mode_call(memory, string_to_search, word_separator, case_sensitive,
                             ResultCode::pieces, search_from_right, not_found_return, &nth_word);
