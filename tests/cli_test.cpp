@@ -191,6 +191,8 @@ TEST(Output, DecimalSeparatorRules) {
       {"\t", false},
       {"\n", false},
       {"\r", false},
+      {"\x7F", false},
+      {"\xC2\x9F", false},      // U+009F, the last control character
       {"\xE2\x80\xA8", false},  // U+2028, a line separator
   };
   for (const auto& [separator, accepted] : cases) {
@@ -266,6 +268,11 @@ TEST(Program, ExitStatusesAndLines) {
   EXPECT_EQ(unreadable.output.rfind(R"({"syntax":)", 0), 0u) << unreadable.output;
   EXPECT_NE(unreadable.output.find("\n2\n"), std::string::npos) << unreadable.output;
   EXPECT_EQ(unreadable.status, 2);
+
+  // Without arguments, the calls come from standard input.
+  const ProgramRun piped = run_program("", R"(krSEARCH("a-b", "-")\n)");
+  EXPECT_EQ(piped.output, "2\n");
+  EXPECT_EQ(piped.status, 0);
 
   const ProgramRun comma = run_program(R"(--decimal-separator , 'krSEARCH(2.5, ",")')");
   EXPECT_EQ(comma.output, "2\n");

@@ -288,6 +288,8 @@ TEST(Utf8, RoundTripAndRepairs) {
             u"Gr\u00F6\u00DFe");
   EXPECT_EQ(to_utf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
   EXPECT_EQ(from_utf8("\xF0\x9F\x98\x80"), u"\U0001F600");
+  EXPECT_EQ(from_utf8("\xE0\xA4\x85"), u"\u0905");        // the lowest three-byte lead
+  EXPECT_EQ(to_utf8(u"\U0010FFFF"), "\xF4\x8F\xBF\xBF");  // the highest pair
   EXPECT_EQ(to_utf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");  // lone surrogate
   EXPECT_EQ(from_utf8("a\xFF"
                       "b"),
