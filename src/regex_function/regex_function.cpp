@@ -9,7 +9,6 @@
 #include <optional>
 #include <utility>
 
-#include "base/same_text.hpp"
 #include "regex_function/regex_function.hpp"
 #include "regexp/regexp.hpp"
 #include "variant/calling_pattern.hpp"
@@ -130,8 +129,7 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
     std::u16string text_storage, pattern_storage, replacement_storage;
     const std::u16string_view text = to_text_view(string_to_search, text_storage);
     const std::u16string_view pattern = to_text_view(regex, pattern_storage);
-    // A column of calls has one pattern: it is copied only when it changed.
-    if (!same_text(matcher.Pattern, pattern)) matcher.Pattern.assign(pattern);
+    matcher.set_pattern(pattern);
     if (replaces) {
       const std::u16string_view replacement = to_text_view(replace_text, replacement_storage);
       std::u16string replaced;

@@ -26,6 +26,10 @@ const regexp_internal::CompiledPattern& RegExp::compiled() {
   return *compiled_;
 }
 
+void RegExp::set_pattern(std::u16string_view pattern) {
+  if (!same_text(Pattern, pattern)) Pattern.assign(pattern);
+}
+
 bool RegExp::Test(std::u16string_view text) {
   const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;

@@ -87,6 +87,10 @@ class RegExp {
   bool IgnoreCase = false;  // ECMAScript's "i" flag
   bool Global = false;      // every match (Execute, Replace) or the first only
 
+  // Sets Pattern, copying the text only when it differs: a column of calls sets the same
+  // pattern over and over.
+  void set_pattern(std::u16string_view pattern);
+
   // True when the pattern matches anywhere in `text`.
   bool Test(std::u16string_view text);
   // Every match when Global, else the first (or none).

@@ -26,7 +26,7 @@ const std::u16string& SearchMemory::pattern_for(std::u16string_view find_text,
 
 RegExp& SearchMemory::matcher_for_pattern(bool ignore_case) {
   if (!matcher_holds_pattern_) {
-    if (!same_text(matcher_.Pattern, pattern_)) matcher_.Pattern = pattern_;
+    matcher_.set_pattern(pattern_);
     matcher_holds_pattern_ = true;
   }
   matcher_.IgnoreCase = ignore_case;

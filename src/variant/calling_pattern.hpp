@@ -17,12 +17,6 @@
 
 namespace kestrune {
 
-// Writes a member's default into an omitted argument, in place, as by-reference arguments take
-// them.
-inline void default_if_missing(Variant& argument, Variant value) {
-  if (argument.is_missing()) argument = std::move(value);
-}
-
 // The text "#VALUE!", which a member without a not_found_return answers when it cannot work.
 inline Variant value_error_answer() {
   return Variant::text(std::u16string(mdl_Constants::value_error_text));

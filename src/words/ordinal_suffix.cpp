@@ -39,7 +39,7 @@ std::u16string_view ordinal_indicator(std::u16string_view number_text) {
 
 // A missing option is false, and is written back as such.
 bool read_option(Variant& option) {
-  default_if_missing(option, Variant::boolean(false));
+  option.default_boolean(false);
   return to_truth(option);
 }
 
