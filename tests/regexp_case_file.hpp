@@ -4,12 +4,15 @@
 // tools/regexp_agreement (random batches).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/failure.hpp"
@@ -39,12 +42,9 @@ struct Case {
   bool known_difference() const { return category.rfind(kKnownDifference, 0) == 0; }
 };
 
-inline int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  throw std::runtime_error("bad hex digit");
-}
+// The escapes the case files use besides \uXXXX; any other escaped character stands for itself.
+constexpr std::pair<char, char16_t> kNamedEscapes[] = {
+    {'\\', u'\\'}, {'n', u'\n'}, {'r', u'\r'}, {'t', u'\t'}};
 
 inline std::u16string unescape(std::string_view text) {
   std::u16string out;
@@ -54,40 +54,33 @@ inline std::u16string unescape(std::string_view text) {
       continue;
     }
     const char e = text.at(++i);
-    if (e == 'n') {
-      out += u'\n';
-    } else if (e == 'r') {
-      out += u'\r';
-    } else if (e == 't') {
-      out += u'\t';
-    } else if (e == 'u') {
-      char16_t unit = 0;
-      for (int k = 0; k < 4; ++k) unit = char16_t(unit * 16 + hex_digit(text.at(++i)));
-      out += unit;
-    } else {
-      out += char16_t(e);
+    std::size_t digits = 0;
+    if (e == 'u') {
+      out += char16_t(std::stoul(std::string(text.substr(i + 1, 4)), &digits, 16));
+      if (digits != 4) throw std::runtime_error("bad \\u escape");
+      i += 4;
+      continue;
     }
+    char16_t unit = char16_t(e);
+    for (const auto& [name, named] : kNamedEscapes) unit = e == name ? named : unit;
+    out += unit;
   }
   return out;
 }
 
 inline std::string escape(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (const char16_t c : text) {
-    if (c == u'\\') {
-      out += "\\\\";
-    } else if (c == u'\t') {
-      out += "\\t";
-    } else if (c == u'\n') {
-      out += "\\n";
-    } else if (c == u'\r') {
-      out += "\\r";
+    const auto* named = std::find_if(std::begin(kNamedEscapes), std::end(kNamedEscapes),
+                                     [c](const auto& escape) { return escape.second == c; });
+    if (named != std::end(kNamedEscapes)) {
+      out += {'\\', named->first};
     } else if (c >= 0x20 && c < 0x7F) {
       out += char(c);
     } else {
-      out += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\u%04X", unsigned(c));
+      out += hex;
     }
   }
   return out;

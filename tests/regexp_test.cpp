@@ -138,19 +138,13 @@ std::u16string nested(std::u16string_view open, std::u16string_view close, int d
   return pattern;
 }
 
-// Distinct names of three syllables ("Ananan", "Beanan", ...), none the start of another.
+// Distinct names of six letters ("Aaaaaa", "Baaaaa", ...), none the start of another.
 std::vector<std::u16string> names(std::size_t count) {
-  static constexpr std::u16string_view kSyllables[] = {
-      u"an", u"be", u"ca", u"do", u"el", u"fa", u"gi", u"ho", u"ir", u"ja", u"ke", u"lo", u"ma",
-      u"ni", u"or", u"pe", u"qu", u"ra", u"si", u"to", u"ul", u"va", u"wi", u"xa", u"yo", u"ze"};
-  constexpr std::size_t kCount = std::size(kSyllables);
   std::vector<std::u16string> out;
   for (std::size_t i = 0; i < count; ++i) {
-    std::u16string name(kSyllables[i % kCount]);
-    name += kSyllables[i / kCount % kCount];
-    name += kSyllables[i / (kCount * kCount) % kCount];
-    name[0] = char16_t(name[0] - u'a' + u'A');
-    out.push_back(std::move(name));
+    const char16_t letters[] = {char16_t(u'A' + i % 26), char16_t(u'a' + i / 26 % 26),
+                                char16_t(u'a' + i / 676 % 26)};
+    out.push_back(std::u16string(letters, 3) + u"ane");
   }
   return out;
 }
