@@ -423,6 +423,7 @@ TEST(RegExpBudget, PatternsWithoutBacktrackingHaveNoSites) {
       {u"abc", false},    {u"cat|dog", false},       {u"\\d+", false},     {u"[a-z]+@x", false},
       {u"^\\w+$", false}, {u"(\\w+)-(\\w+)", false}, {u"x\\s*\\d+", true}, {u"a.*?b", true},
       {u"(a|b)*c", true}, {u"(a)\\1", true},         {u"a|ab", true},      {u"(\\w+)-\\1", true},
+      {u"ab|ac", false},
   };
   for (const auto& c : cases) {
     const regexp_internal::CompiledPattern pattern(c.pattern, false);
