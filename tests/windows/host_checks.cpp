@@ -26,11 +26,6 @@ std::wstring program_path() {
   return program;
 }
 
-std::wstring environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  return GetEnvironmentVariableW(name, value, MAX_PATH) > 0 ? value : L"";
-}
-
 // The stand-in for the spreadsheet program (excel_stand_in.dll, registered as
 // Excel.Application) in this process, its calls logged to a file of this test, with three
 // add-ins in the user's add-ins folder and kestrune.xla installed; all of it gone with it.
@@ -69,11 +64,9 @@ class StandInHost {
 
  private:
   static constexpr const wchar_t* kAddIns[] = {L"analysis.xla", L"kestrune.xla", L"solver.xla"};
-  static constexpr const wchar_t* kOptionsKey =
-      L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
 
   std::wstring log_ = program_path() + L".host.log";
-  std::wstring add_ins_ = environment(L"APPDATA") + L"\\Microsoft\\AddIns\\";
+  std::wstring add_ins_ = library_folder();
   CLSID class_id_{};
   ComPtr<IDispatch> application_;
   DWORD running_ = 0;
@@ -111,7 +104,7 @@ void check_run(const StandInHost& host, std::size_t described, const std::string
                                               ")");
   for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
     const std::vector<Variant> expected = test::expected_macro_options(row);
-    checks.expect(sent[row] == utf8(call_line(u"Application", u"MacroOptions", false, expected)),
+    checks.expect(sent[row] == utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
                   label + ": description " + std::to_string(row + 1) + " as seven arguments");
   }
 }
