@@ -3,14 +3,8 @@
 //
 //   wine xll_host.exe C:\path\kestrune.xll member_calls.txt [more tables...]
 //
-// It exports the host's callback, answers the add-in's callbacks (its own path, xlFree,
-// xlfRegister recording every field, xlfUnregister, xlfSetName), and checks: each registration
-// against the member table; the shared call tables through the registered procedures with
-// XLOPER12 arguments it builds itself (same answers as on Linux, cases an XLOPER12 cannot
-// express listed); the tables on four threads at once, every answer compared; that every
-// heap result goes back through xlAutoFree12 and that repeated passes leave the heap as they
-// found it; and that xlAutoClose removes every function and its name. Prints "N passed,
-// M failed".
+// It answers the add-in's callbacks (its own path, xlFree, xlfRegister, xlfUnregister,
+// xlfSetName) and prints "N passed, M failed"; run_addin says what it checks.
 #include <windows.h>
 
 #include <algorithm>
@@ -30,6 +24,7 @@
 #include "cli/output.hpp"
 #include "client_support.hpp"
 #include "xll/host_api.hpp"
+#include "xll/xloper_values.hpp"
 
 namespace kestrune::client {
 namespace {
@@ -182,12 +177,11 @@ class Arguments {
     values_.push_back(built);
     return built_right;
   }
-  void pad_to(std::size_t arity) {
-    Xloper12 missing{};
-    missing.xltype = xll::kTypeMissing;
-    while (values_.size() < arity) values_.push_back(missing);
-  }
-  std::vector<Xloper12*> pointers() {
+  // One pointer for each of `arity` arguments, the ones not given omitted.
+  std::vector<Xloper12*> pointers(std::size_t arity) {
+    Xloper12 omitted{};
+    omitted.xltype = xll::kTypeMissing;
+    values_.resize(std::max(arity, values_.size()), omitted);
     std::vector<Xloper12*> all;
     for (Xloper12& value : values_) all.push_back(&value);
     return all;
@@ -237,34 +231,6 @@ class Arguments {
   std::deque<std::vector<Xloper12>> cells_;
 };
 
-Variant from_result(const Xloper12& value);
-
-Variant from_cells(const Xloper12& value) {
-  const auto& multi = value.val.array;
-  Array grid = Array::two_dimensional(std::size_t(multi.rows), std::size_t(multi.columns));
-  for (std::size_t i = 0; i < grid.size(); ++i) grid.elements()[i] = from_result(multi.lparray[i]);
-  return Variant::array(std::move(grid));
-}
-
-Variant from_result(const Xloper12& value) {
-  switch (xll::base_type(value)) {
-    case xll::kTypeNum:
-      return Variant::number(value.val.num);
-    case xll::kTypeStr:
-      return Variant::text(text_of(value));
-    case xll::kTypeBool:
-      return Variant::boolean(value.val.xbool != FALSE);
-    case xll::kTypeErr:
-      return Variant::error(0x800A07D0u + std::uint32_t(value.val.err));
-    case xll::kTypeNil:
-      return Variant();
-    case xll::kTypeMulti:
-      return from_cells(value);
-    default:
-      return Variant::text(u"unexpected type " + from_utf8(std::to_string(value.xltype)));
-  }
-}
-
 // The table's answer in the form an XLOPER12 gives it: a number without a worksheet form is
 // #NUM!, a one-dimensional array a row. Empty when the answer needs no change.
 std::string xloper_form(const std::string& expected) {
@@ -291,11 +257,10 @@ struct AddIn {
 
   // The answer as the command line writes it; a heap result goes back to the add-in.
   std::string call(const Function& function, Arguments& arguments) {
-    arguments.pad_to(function.arity);
-    const std::vector<Xloper12*> pointers = arguments.pointers();
+    const std::vector<Xloper12*> pointers = arguments.pointers(function.arity);
     Xloper12* result = kCallers[function.arity](function.procedure, pointers.data());
     if (result == nullptr) return "no result";
-    const std::string answer = cli::format_json(from_result(*result));
+    const std::string answer = cli::format_json(xll::from_xloper(*result));
     if ((result->xltype & xll::kBitDLLFree) != 0) free_result(result);
     return answer;
   }
@@ -521,7 +486,7 @@ void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& ch
   xll::Xloper12 name_asked{};
   name_asked.val.num = 1;
   name_asked.xltype = xll::kTypeNum;
-  checks.expect(cli::format_json(from_result(*info(&name_asked))) == "\"kestrune\"",
+  checks.expect(cli::format_json(xll::from_xloper(*info(&name_asked))) == "\"kestrune\"",
                 "the add-in's name");
 
   std::vector<HostCase> cases;
