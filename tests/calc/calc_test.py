@@ -80,8 +80,8 @@ def build_sheet(cases, kestrune, separator):
     command line answers it the same with them as numbers."""
     parsed = [(case, *call_sheet.parse_call(case[1])) for case in cases]
     kinds = [call_sheet.filter_kind(arguments) for _, _, arguments in parsed]
-    numeric = [i for i, (_, _, arguments) in enumerate(parsed)
-               if not kinds[i] and call_sheet.has_truth_or_blank(arguments)]
+    numeric = [i for i, ((_, call, _), _, _) in enumerate(parsed)
+               if not kinds[i] and call_sheet.as_numbers(call) != call]
     if numeric:
         calls = "".join(call_sheet.as_numbers(parsed[i][0][1]) + "\n" for i in numeric)
         answers = subprocess.run([kestrune, "--json", "--decimal-separator", separator],
