@@ -4,7 +4,6 @@
 // as COM callers pass them (named, typed references, SAFEARRAYs), failures as automation errors,
 // and a client in another apartment, through which defaults are written back. What members
 // answer is the shared call tables' business.
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -309,18 +308,11 @@ DWORD WINAPI multithreaded_client(void* context) {
     ComPtr<IDispatch> proxy;
     outcome.created =
         CoCreateInstance(CLSID_clsKestrune, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&proxy));
-    std::vector<std::unique_ptr<OwnedVariant>> variables;
-    std::vector<VARIANT> references(outcome.arguments.size());
-    std::vector<VARIANT*> passed;
-    for (std::size_t i = 0; i < references.size(); ++i) {
-      variables.push_back(std::make_unique<OwnedVariant>(outcome.arguments[i]));
-      references[i] = reference_to(*variables.back()->get());
-      passed.push_back(&references[i]);
-    }
+    const CallerArguments variables(outcome.arguments, true);
     if (SUCCEEDED(outcome.created)) {
-      outcome.answer = invoke(*proxy.Get(), u"krSEARCH", passed).variant();
-      for (std::size_t i = 0; i < variables.size(); ++i)
-        outcome.arguments[i] = from_VARIANT(**variables[i]);
+      outcome.answer = invoke(*proxy.Get(), u"krSEARCH", variables.passed()).variant();
+      for (std::size_t i = 0; i < outcome.arguments.size(); ++i)
+        outcome.arguments[i] = variables.variable(i);
     }
   }
   CoUninitialize();

@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <map>
 #include <span>
 #include <string>
@@ -19,7 +20,6 @@
 
 #include "automation/member_table.hpp"
 #include "base/utf8.hpp"
-#include "call_table.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/output.hpp"
 #include "client_support.hpp"
@@ -275,14 +275,9 @@ struct HostCase {
 };
 
 std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Checks& checks) {
-  const test::CallTable table = test::read_call_table(path);
-  checks.expect(table.error.empty() && !table.cases.empty(), path + " can be read " + table.error);
-  checks.expect(table.decimal_separator == user_decimal_separator(),
-                path + " needs the decimal separator " + table.decimal_separator);
   std::vector<HostCase> cases;
-  for (const test::CallCase& c : table.cases) {
-    const std::string where = path + ":" + std::to_string(c.line) + ": " + c.call;
-    cli::ParsedCall call = cli::parse_call(from_utf8(c.call));
+  for (TableCase& c : table_cases(path, checks)) {
+    cli::ParsedCall& call = c.call;
     const MemberInfo* member = find_member(call.name);
     const auto function =
         member ? addin.functions.find(std::string(member->name)) : addin.functions.end();
@@ -293,7 +288,7 @@ std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Ch
     if (!expressible) continue;
     std::string expected = xloper_form(c.expected_json);
     if (expected.empty()) expected = c.expected_json;
-    cases.push_back({where, &function->second, std::move(call.arguments), std::move(expected)});
+    cases.push_back({c.where, &function->second, std::move(call.arguments), std::move(expected)});
   }
   return cases;
 }
@@ -412,16 +407,27 @@ SIZE_T busy_heap_bytes() {
   return busy;
 }
 
-struct ThreadWork {
+// Runs `work`; afterwards the heaps must hold what they held before it.
+void expect_heap_back(const std::string& what, const std::function<void()>& work, Checks& checks) {
+  const SIZE_T before = busy_heap_bytes();
+  work();
+  const SIZE_T after = busy_heap_bytes();
+  checks.expect(after == before, what + ": heap " + std::to_string(before) + " -> " +
+                                     std::to_string(after) + " bytes");
+}
+
+// Passes over the cases, on a thread of its own or not.
+struct Passes {
   AddIn* addin;
   const std::vector<HostCase>* cases;
+  int count;
   long wrong = 0;
   std::string first_wrong;
 };
 
 DWORD WINAPI run_passes(void* parameter) {
-  auto& work = *static_cast<ThreadWork*>(parameter);
-  for (int pass = 0; pass < kThreadPasses; ++pass) {
+  auto& work = *static_cast<Passes*>(parameter);
+  for (int pass = 0; pass < work.count; ++pass) {
     for (const HostCase& c : *work.cases) {
       const std::string got = run_case(*work.addin, c);
       if (got == c.expected) continue;
@@ -432,10 +438,10 @@ DWORD WINAPI run_passes(void* parameter) {
 }
 
 void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  std::vector<ThreadWork> work(kThreads, ThreadWork{&addin, &cases, 0, {}});
+  std::vector<Passes> work(kThreads, Passes{&addin, &cases, kThreadPasses, 0, {}});
   std::vector<HANDLE> threads;
   const int callbacks = host.callbacks;
-  for (ThreadWork& each : work)
+  for (Passes& each : work)
     threads.push_back(CreateThread(nullptr, 0, run_passes, &each, 0, nullptr));
   WaitForMultipleObjects(DWORD(threads.size()), threads.data(), TRUE, INFINITE);
   for (HANDLE thread : threads) CloseHandle(thread);
@@ -449,14 +455,9 @@ void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& che
 }
 
 void check_heap(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  const SIZE_T before = busy_heap_bytes();
-  for (int pass = 0; pass < kLeakPasses; ++pass) {
-    for (const HostCase& c : cases) run_case(addin, c);
-  }
-  const SIZE_T after = busy_heap_bytes();
-  checks.expect(after == before, std::to_string(kLeakPasses) + " more passes: heap " +
-                                     std::to_string(before) + " -> " + std::to_string(after) +
-                                     " bytes");
+  Passes passes{&addin, &cases, kLeakPasses, 0, {}};
+  expect_heap_back(
+      std::to_string(kLeakPasses) + " more passes", [&] { run_passes(&passes); }, checks);
 }
 
 // An entry point of the add-in, typed.
@@ -521,13 +522,11 @@ int wmain(int argc, wchar_t** argv) {
   const std::span<wchar_t* const> tables(argv + 2, argv + argc);
   // The first round also makes what the stand-in itself keeps; the second must leave the
   // process's heaps as it found them, the add-in unloaded and its threads gone.
-  run_addin(argv[1], tables, checks);
-  host.registered = {};
-  const SIZE_T before = busy_heap_bytes();
-  run_addin(argv[1], tables, checks);
-  host.registered = {};
-  const SIZE_T after = busy_heap_bytes();
-  checks.expect(after == before, "loaded, run and unloaded again: heap " + std::to_string(before) +
-                                     " -> " + std::to_string(after) + " bytes");
+  const auto run = [&] {
+    run_addin(argv[1], tables, checks);
+    host.registered = {};
+  };
+  run();
+  expect_heap_back("loaded, run and unloaded again", run, checks);
   return checks.report();
 }
