@@ -57,20 +57,12 @@ bool vba_project_allowed() {
 }
 
 std::u16string installed_add_in() {
-  wchar_t name[MAX_PATH] = {};
-  DWORD size = sizeof name;
-  if (RegGetValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, RRF_RT_REG_SZ, nullptr, name,
-                   &size) != ERROR_SUCCESS) {
-    return u"";
-  }
-  return text_of(std::wstring(name));
+  return text_of(registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue));
 }
 
 void set_installed(const std::u16string& name, bool installed) {
   if (installed) {
-    const std::wstring value = wide(name);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, REG_SZ, value.c_str(),
-                    DWORD((value.size() + 1) * sizeof(wchar_t)));
+    set_registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, wide(name));
   } else if (installed_add_in() == name) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue);
   }
@@ -205,9 +197,7 @@ class Factory final : public ComObject<Factory, IClassFactory> {
 };
 
 HRESULT set_text(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  return HRESULT_FROM_WIN32(RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ,
-                                            value.c_str(),
-                                            DWORD((value.size() + 1) * sizeof(wchar_t))));
+  return HRESULT_FROM_WIN32(set_registry_text(HKEY_CLASSES_ROOT, key, name, value));
 }
 
 }  // namespace

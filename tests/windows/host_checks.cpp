@@ -36,8 +36,7 @@ class StandInHost {
     CreateDirectoryW((environment(L"APPDATA") + L"\\Microsoft").c_str(), nullptr);
     CreateDirectoryW(add_ins_.c_str(), nullptr);
     for (const wchar_t* name : kAddIns) std::ofstream(utf8(text_of((add_ins_ + name).c_str())));
-    RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", REG_SZ, L"kestrune.xla",
-                    sizeof L"kestrune.xla");
+    set_registry_text(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", L"kestrune.xla");
     CLSIDFromProgID(L"Excel.Application", &class_id_);
     CoCreateInstance(class_id_, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&application_));
   }
@@ -154,13 +153,10 @@ class LinkOpener {
  public:
   LinkOpener() {
     std::remove(opened_record_file().c_str());
-    DWORD size = sizeof previous_;
-    had_previous_ = RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr,
-                                 previous_, &size) == ERROR_SUCCESS;
     set_command(L"\"" + program_path() + L"\" opened \"%1\"");
   }
   ~LinkOpener() {
-    if (had_previous_) set_command(previous_);
+    if (!previous_.empty()) set_command(previous_);
     std::remove(opened_record_file().c_str());
   }
   LinkOpener(const LinkOpener&) = delete;
@@ -176,12 +172,10 @@ class LinkOpener {
   static constexpr const wchar_t* kCommandKey = L"https\\shell\\open\\command";
 
   void set_command(const std::wstring& command) {
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, REG_SZ, command.c_str(),
-                    DWORD((command.size() + 1) * sizeof(wchar_t)));
+    set_registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr, command);
   }
 
-  wchar_t previous_[1024] = {};
-  bool had_previous_ = false;
+  const std::wstring previous_ = registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr);
 };
 
 BOOL CALLBACK collect_about_dialog(HWND window, LPARAM list) {

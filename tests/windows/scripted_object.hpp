@@ -39,6 +39,21 @@ inline std::wstring environment(const wchar_t* name) {
 // The add-ins folder of the user, with the closing backslash the program gives it.
 inline std::wstring library_folder() { return environment(L"APPDATA") + L"\\Microsoft\\AddIns\\"; }
 
+// A text value of the registry; empty when there is none.
+inline std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  return RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS
+             ? value
+             : L"";
+}
+
+inline LSTATUS set_registry_text(HKEY root, const std::wstring& key, const wchar_t* name,
+                                 const std::wstring& value) {
+  return RegSetKeyValueW(root, key.c_str(), name, REG_SZ, value.c_str(),
+                         DWORD((value.size() + 1) * sizeof(wchar_t)));
+}
+
 // The host's own error for a refused call.
 inline constexpr SCODE kRefused = static_cast<SCODE>(0x800A03ECu);
 
