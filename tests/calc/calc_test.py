@@ -2,12 +2,8 @@
 """The Calc add-in, headless: installs kestrune.oxt into a throwaway office, has Calc compute
 every case of the shared call tables (a table with the decimal separator "," under the locale
 de-DE, one with "." under en-US) and compares each cell with the table's answer; then reads the
-Function Wizard's texts back through UNO and compares them with the member table's.
-
-    /usr/bin/python3 calc_test.py --oxt kestrune.oxt --kestrune cli/kestrune \
-        --wizard wizard_texts.json TABLE...
-
-Prints a line per failing cell and "N passed, M failed".
+Function Wizard's texts back through UNO and compares them with the member table's (run by
+src/calc's calc.headless test). Prints a line per failing cell and "N passed, M failed".
 """
 import argparse
 import json
