@@ -2,12 +2,8 @@
 """The Calc add-in, headless: installs kestrune.oxt into a throwaway office, has Calc compute
 every case of the shared call tables (a table with the decimal separator "," under the locale
 de-DE, one with "." under en-US) and compares each cell with the table's answer; then reads the
-Function Wizard's texts back through UNO and compares them with the member table's.
-
-    /usr/bin/python3 calc_test.py --oxt kestrune.oxt --kestrune cli/kestrune \
-        --wizard wizard_texts.json TABLE...
-
-Prints a line per failing cell and "N passed, M failed".
+Function Wizard's texts back through UNO and compares them with the member table's (run by
+src/calc's calc.headless test). Prints a line per failing cell and "N passed, M failed".
 """
 import argparse
 import json
@@ -80,8 +76,8 @@ def build_sheet(cases, kestrune, separator):
     command line answers it the same with them as numbers."""
     parsed = [(case, *call_sheet.parse_call(case[1])) for case in cases]
     kinds = [call_sheet.filter_kind(arguments) for _, _, arguments in parsed]
-    numeric = [i for i, (_, _, arguments) in enumerate(parsed)
-               if not kinds[i] and call_sheet.has_truth_or_blank(arguments)]
+    numeric = [i for i, ((_, call, _), _, _) in enumerate(parsed)
+               if not kinds[i] and call_sheet.as_numbers(call) != call]
     if numeric:
         calls = "".join(call_sheet.as_numbers(parsed[i][0][1]) + "\n" for i in numeric)
         answers = subprocess.run([kestrune, "--json", "--decimal-separator", separator],

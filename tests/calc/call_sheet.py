@@ -8,7 +8,7 @@ an array formula over the answer's size. What Calc cannot pass is left out (filt
 """
 import json
 import re
-from xml.sax.saxutils import escape, quoteattr
+from xml.sax.saxutils import quoteattr
 
 TOKEN = re.compile(r'\s*(?:("(?:[^"]|"")*")|(#NULL!|#DIV/0!|#VALUE!|#REF!|#NAME\?|#NUM!|#N/A)'
                    r'|([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)|([A-Za-z_][A-Za-z0-9_]*)'
@@ -97,13 +97,9 @@ def filter_kind(arguments):
     return None
 
 
-def has_truth_or_blank(arguments):
-    """Whether the call has TRUE, FALSE or EMPTY, which Calc passes as the numbers 1, 0, 0."""
-    return any(v[0] == "word" and v[1] in ("TRUE", "FALSE", "EMPTY") for v in values_of(arguments))
-
-
 def as_numbers(call):
-    """The call with TRUE as 1 and FALSE and EMPTY as 0, as Calc passes them."""
+    """The call with TRUE as 1 and FALSE and EMPTY as 0, as Calc passes them (the call itself
+    when it has none of them)."""
     return re.sub(r'("(?:[^"]|"")*")|\b(TRUE|FALSE|EMPTY)\b',
                   lambda m: m.group(1) or ("1" if m.group(2) == "TRUE" else "0"), call)
 
@@ -149,17 +145,12 @@ class Sheet:
         self.rows.append((formula, height, len(grid[0]) if height else 0))
 
     def cell_xml(self, value):
-        kind, text = value[0], value[1] if len(value) > 1 else ""
-        if kind == "number":
-            return f'<table:table-cell office:value-type="float" office:value="{float(text)!r}"/>'
-        if kind == "text":
-            shown = escape(text[1:-1].replace('""', '"'))
-            return (f'<table:table-cell office:value-type="string"><text:p>{shown}</text:p>'
-                    '</table:table-cell>')
-        if value in (("word", "TRUE"), ("word", "FALSE")):
-            return (f'<table:table-cell office:value-type="boolean" '
-                    f'office:boolean-value="{text.lower()}"/>')
-        return "<table:table-cell/>"
+        """A cell of "Cells": a constant as a formula, anything else (EMPTY) blank."""
+        try:
+            formula = quoteattr("of:=" + self.constant(value))
+            return f"<table:table-cell table:formula={formula}/>"
+        except ValueError:
+            return "<table:table-cell/>"
 
     def xml(self):
         calls = []

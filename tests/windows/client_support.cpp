@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "base/utf8.hpp"
+#include "call_table.hpp"
 
 namespace kestrune::client {
 
@@ -95,12 +96,14 @@ Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIA
   return invoke(object, dispatch_id(object, name), std::move(arguments));
 }
 
-VARIANT reference_to(VARIANT& target) {
-  VARIANT reference;
-  VariantInit(&reference);
-  V_VT(&reference) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&reference) = &target;
-  return reference;
+CallerArguments::CallerArguments(const std::vector<Variant>& values, bool by_reference) {
+  for (const Variant& value : values) {
+    VARIANT* variable = variables_.emplace_back(value).get();
+    VARIANT& reference = references_.emplace_back();
+    V_VT(&reference) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&reference) = variable;
+    passed_.push_back(by_reference ? &reference : variable);
+  }
 }
 
 bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -126,10 +129,26 @@ void pump_for(std::chrono::milliseconds duration) {
 
 std::string utf8(std::u16string_view text) { return to_utf8(text); }
 
-std::string user_decimal_separator() {
+std::vector<TableCase> table_cases(const std::string& path, Checks& checks) {
   char separator[4] = {};
   GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
-  return separator;
+  std::vector<TableCase> cases;
+  for (const test::CallTable& table : test::read_call_tables(path)) {
+    checks.expect(table.error.empty(), "the table can be read: " + table.error);
+    if (!table.error.empty() || (path.ends_with(".md") && separator != table.decimal_separator))
+      continue;
+    checks.expect(separator == table.decimal_separator,
+                  path + " needs the decimal separator \"" + table.decimal_separator +
+                      "\"; this locale has \"" + separator + "\"");
+    if (separator != table.decimal_separator) continue;
+    for (const test::CallCase& c : table.cases) {
+      const std::string where = path + ":" + std::to_string(c.line) + ": " + c.call;
+      cli::ParsedCall call = cli::parse_call(from_utf8(c.call));
+      if (!call.error.empty()) checks.expect(false, where + ": " + call.error);
+      if (call.error.empty()) cases.push_back({where, std::move(call), c.expected_json});
+    }
+  }
+  return cases;
 }
 
 std::u16string text_of(const wchar_t* text) {

@@ -15,12 +15,14 @@
 #include <wrl/client.h>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/call_parser.hpp"
 #include "oleaut/automation_error.hpp"
 #include "oleaut/variant_bridge.hpp"
 #include "variant/variant.hpp"
@@ -80,16 +82,36 @@ Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
                   WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
 Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments);
 
-// A VT_BYREF|VT_VARIANT reference to `target`, as VBA and VBScript pass variables.
-VARIANT reference_to(VARIANT& target);
+// A caller's arguments as its variables, passed by value or, as VBA and VBScript pass
+// variables, by reference (VT_BYREF|VT_VARIANT); afterwards each holds what the call left.
+class CallerArguments {
+ public:
+  CallerArguments(const std::vector<Variant>& values, bool by_reference);
+  const std::vector<VARIANT*>& passed() const { return passed_; }
+  Variant variable(std::size_t index) const { return from_VARIANT(*variables_[index]); }
+
+ private:
+  std::deque<OwnedVariant> variables_;
+  std::deque<VARIANT> references_;
+  std::vector<VARIANT*> passed_;
+};
 
 // Dispatches this thread's messages until `done` holds or `limit` has passed; true when done.
 bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
 void pump_for(std::chrono::milliseconds duration);
 
 std::string utf8(std::u16string_view text);
-// The user's decimal separator, which a call table must have.
-std::string user_decimal_separator();
+// A case of a shared call table or of a reference page's example block, its call parsed.
+struct TableCase {
+  std::string where;  // "path:line: call"
+  cli::ParsedCall call;
+  std::string expected_json;
+};
+
+// The cases of a table or page for the user's decimal separator: a table written for another
+// fails a check, a page's blocks written for another wait for a locale that has it. A call that
+// cannot be read fails a check.
+std::vector<TableCase> table_cases(const std::string& path, Checks& checks);
 std::u16string text_of(const wchar_t* text);
 
 }  // namespace kestrune::client

@@ -1,14 +1,6 @@
 // com_client: drives kestrune.dll through COM as a spreadsheet add-in would, and reports
-// "N passed, M failed".
-//
-//   com_client interface                      the automation interface
-//   com_client calls TABLE...                 shared call tables through IDispatch::Invoke
-//   com_client host FOLDER                    host integration; FOLDER holds the registered DLL
-//   com_client unregistered                   creation fails once the server is unregistered
-//   com_client module FILE                    the generated add-in module against the member table
-//   com_client user-registered PATH           the records of regsvr32 /n /i:user PATH
-//   com_client user-unregistered PATH         and of regsvr32 /u /n /i:user PATH: all gone
-//   com_client opened ADDRESS                 what the shell runs to open a link during "host"
+// "N passed, M failed". Its modes are in kUsage; "opened ADDRESS" is what the shell runs to open
+// a link during "host".
 #include <windows.h>
 
 #include <objbase.h>

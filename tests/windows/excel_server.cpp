@@ -31,38 +31,16 @@ constexpr CLSID kServerClass = {
 constexpr const wchar_t* kClassKey = L"CLSID\\{5C0B7D3E-21A4-4F7E-8D15-6B903A2E4C71}";
 constexpr const wchar_t* kProgId = L"Excel.Application";
 constexpr const wchar_t* kSecurityKey = L"Software\\Microsoft\\Office\\16.0\\Excel\\Security";
-constexpr const wchar_t* kOptionsKey = L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
 constexpr const wchar_t* kInstalledValue = L"OPEN";
 constexpr const wchar_t* kAddInPattern = L"*.xla";
 
 HMODULE this_module = nullptr;
-
-std::wstring environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  return GetEnvironmentVariableW(name, value, MAX_PATH) > 0 ? value : L"";
-}
-
-// The add-ins folder of the user, with the closing backslash the program gives it.
-std::wstring library_folder() { return environment(L"APPDATA") + L"\\Microsoft\\AddIns\\"; }
 
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string text_of(const std::wstring& text) {
   return std::u16string(text.begin(), text.end());
 }
 std::string utf8(std::u16string_view text) { return to_utf8(text); }
-
-void log_call(std::u16string_view object, std::u16string_view member, WORD flags,
-              const DISPPARAMS& parameters) {
-  const std::u16string line =
-      call_line(object, member, flags & DISPATCH_PROPERTYPUT, arguments_of(parameters));
-  std::ofstream(utf8(text_of(environment(L"KESTRUNE_HOST_LOG"))), std::ios::app)
-      << utf8(line) << "\n";
-}
-
-std::u16string text_argument(const DISPPARAMS& parameters, std::size_t index) {
-  const std::vector<Variant> arguments = arguments_of(parameters);
-  return index < arguments.size() ? to_text(arguments[index]) : u"";
-}
 
 std::u16string read_file(const std::u16string& path) {
   std::ifstream file(utf8(path), std::ios::binary);
@@ -79,49 +57,65 @@ bool vba_project_allowed() {
 }
 
 std::u16string installed_add_in() {
-  wchar_t name[MAX_PATH] = {};
-  DWORD size = sizeof name;
-  if (RegGetValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, RRF_RT_REG_SZ, nullptr, name,
-                   &size) != ERROR_SUCCESS) {
-    return u"";
-  }
-  return text_of(std::wstring(name));
+  return text_of(registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue));
 }
 
 void set_installed(const std::u16string& name, bool installed) {
   if (installed) {
-    const std::wstring value = wide(name);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, REG_SZ, value.c_str(),
-                    DWORD((value.size() + 1) * sizeof(wchar_t)));
+    set_registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, wide(name));
   } else if (installed_add_in() == name) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue);
   }
 }
 
-// A handler that logs each call under the object's name before answering it.
-Handler logged(std::u16string object, Handler answer) {
-  return [object, answer](std::u16string_view member, WORD flags, DISPPARAMS& parameters,
-                          VARIANT* result) {
-    log_call(object, member, flags, parameters);
-    return answer(member, flags, parameters, result);
-  };
+std::u16string file_name_of(const std::u16string& path) {
+  const std::size_t slash = path.find_last_of(u"\\/");
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-IDispatch* make_add_in(const std::u16string& name) {
-  return new ScriptedObject({u"Name", u"Installed"},
-                            logged(u"AddIn",
-                                   [name](std::u16string_view member, WORD flags,
-                                          DISPPARAMS& parameters, VARIANT* result) -> HRESULT {
-                                     if (member == u"Name") {
-                                       give(result, Variant::text(name));
-                                     } else if (flags & DISPATCH_PROPERTYPUT) {
-                                       set_installed(
-                                           name, arguments_of(parameters).at(0).boolean_value());
-                                     } else {
-                                       give(result, Variant::boolean(installed_add_in() == name));
-                                     }
-                                     return S_OK;
-                                   }));
+// What the stand-in keeps of the program's object model: the kinds of object, each logged under
+// its name, and every member any of them has.
+enum class Kind { application, workbooks, workbook, project, components, add_ins, add_in };
+constexpr std::u16string_view kKindNames[] = {
+    u"Application", u"Workbooks", u"Workbook", u"VBProject", u"VBComponents", u"AddIns", u"AddIn"};
+constexpr std::u16string_view kMembers[] = {
+    u"DisplayAlerts", u"ScreenUpdating", u"Workbooks", u"UserLibraryPath",
+    u"AddIns",        u"MacroOptions",   u"Quit",      u"Add",
+    u"Count",         u"VBProject",      u"SaveAs",    u"Close",
+    u"VBComponents",  u"Import",         u"Name",      u"Installed"};
+
+struct Node {
+  Kind kind;
+  std::u16string add_in;                     // an add-in's file name
+  std::shared_ptr<std::u16string> imported;  // the module text a workbook's project imported
+};
+
+HRESULT answer(const Node& node, const ScriptedCall& call, VARIANT* result);
+
+// A new object of the stand-in; every call on it is logged before it is answered.
+IDispatch* make(Kind kind, std::u16string add_in = u"",
+                std::shared_ptr<std::u16string> imported = nullptr) {
+  const Node node{kind, std::move(add_in), std::move(imported)};
+  return new ScriptedObject(kMembers, [node](const ScriptedCall& call, VARIANT* result) {
+    std::ofstream(utf8(text_of(environment(L"KESTRUNE_HOST_LOG"))), std::ios::app)
+        << utf8(call_line(kKindNames[int(node.kind)], call)) << "\n";
+    return answer(node, call, result);
+  });
+}
+
+HRESULT give(VARIANT* result, const Variant& value) {
+  if (result != nullptr) to_VARIANT(value, *result);
+  return S_OK;
+}
+
+HRESULT give_object(VARIANT* result, IUnknown* object, VARTYPE type = VT_DISPATCH) {
+  if (result == nullptr) {
+    object->Release();
+  } else {
+    V_VT(result) = type;
+    V_UNKNOWN(result) = object;
+  }
+  return S_OK;
 }
 
 std::vector<ComPtr<IDispatch>> listed_add_ins() {
@@ -130,98 +124,60 @@ std::vector<ComPtr<IDispatch>> listed_add_ins() {
   HANDLE search = FindFirstFileW((library_folder() + kAddInPattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return listed;
   do {
-    ComPtr<IDispatch> item;
-    item.Attach(make_add_in(text_of(std::wstring(found.cFileName))));
-    listed.push_back(item);
+    listed.emplace_back().Attach(make(Kind::add_in, text_of(std::wstring(found.cFileName))));
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return listed;
 }
 
-std::u16string file_name_of(const std::u16string& path) {
-  const std::size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+std::u16string text_argument(const ScriptedCall& call, std::size_t index = 0) {
+  return index < call.arguments.size() ? to_text(call.arguments[index]) : u"";
 }
 
-IDispatch* make_add_ins() {
-  return new ScriptedObject(
-      {u"Add", u"Count"},
-      logged(
-          u"AddIns",
-          [](std::u16string_view member, WORD, DISPPARAMS& parameters, VARIANT* result) -> HRESULT {
-            if (member == u"Add") {
-              give_object(result, make_add_in(file_name_of(text_argument(parameters, 0))),
-                          VT_DISPATCH);
-            } else if (member == u"Count") {
-              give(result, Variant::i4(std::int32_t(listed_add_ins().size())));
-            } else {
-              give_object(result, new Enumerator(listed_add_ins()), VT_UNKNOWN);
-            }
-            return S_OK;
-          }));
-}
-
-IDispatch* make_workbook() {
-  auto imported = std::make_shared<std::u16string>();
-  auto components = [imported]() -> IDispatch* {
-    return new ScriptedObject({u"Import"},
-                              logged(u"VBComponents", [imported](std::u16string_view, WORD,
-                                                                 DISPPARAMS& parameters, VARIANT*) {
-                                *imported += read_file(text_argument(parameters, 0));
-                                return S_OK;
-                              }));
-  };
-  auto project = [components]() -> IDispatch* {
-    return new ScriptedObject(
-        {u"VBComponents"},
-        logged(u"VBProject", [components](std::u16string_view, WORD, DISPPARAMS&, VARIANT* result) {
-          give_object(result, components(), VT_DISPATCH);
-          return S_OK;
-        }));
-  };
-  return new ScriptedObject(
-      {u"VBProject", u"SaveAs", u"Close"},
-      logged(u"Workbook",
-             [imported, project](std::u16string_view member, WORD, DISPPARAMS& parameters,
-                                 VARIANT* result) -> HRESULT {
-               if (member == u"VBProject") {
-                 if (!vba_project_allowed()) return DISP_E_EXCEPTION;
-                 give_object(result, project(), VT_DISPATCH);
-               } else if (member == u"SaveAs") {
-                 std::ofstream(utf8(text_argument(parameters, 0)), std::ios::binary)
-                     << utf8(*imported);
-               }
-               return S_OK;
-             }));
-}
-
-IDispatch* make_application() {
-  return new ScriptedObject(
-      {u"DisplayAlerts", u"ScreenUpdating", u"Workbooks", u"UserLibraryPath", u"AddIns",
-       u"MacroOptions", u"Quit"},
-      logged(
-          u"Application",
-          [](std::u16string_view member, WORD, DISPPARAMS& parameters, VARIANT* result) -> HRESULT {
-            if (member == u"Workbooks") {
-              give_object(result,
-                          new ScriptedObject(
-                              {u"Add"},
-                              logged(u"Workbooks",
-                                     [](std::u16string_view, WORD, DISPPARAMS&, VARIANT* workbook) {
-                                       give_object(workbook, make_workbook(), VT_DISPATCH);
-                                       return S_OK;
-                                     })),
-                          VT_DISPATCH);
-            } else if (member == u"UserLibraryPath") {
-              give(result, Variant::text(text_of(library_folder())));
-            } else if (member == u"AddIns") {
-              give_object(result, make_add_ins(), VT_DISPATCH);
-            } else if (member == u"MacroOptions" && wide(text_argument(parameters, 0)) ==
-                                                        environment(L"KESTRUNE_REFUSED_MACRO")) {
-              return DISP_E_EXCEPTION;
-            }
-            return S_OK;
-          }));
+HRESULT answer(const Node& node, const ScriptedCall& call, VARIANT* result) {
+  const std::u16string_view member = call.member;
+  switch (node.kind) {
+    case Kind::application:
+      if (member == u"Workbooks") return give_object(result, make(Kind::workbooks));
+      if (member == u"AddIns") return give_object(result, make(Kind::add_ins));
+      if (member == u"UserLibraryPath")
+        return give(result, Variant::text(text_of(library_folder())));
+      if (member == u"MacroOptions" &&
+          wide(text_argument(call)) == environment(L"KESTRUNE_REFUSED_MACRO")) {
+        return DISP_E_EXCEPTION;
+      }
+      return S_OK;
+    case Kind::workbooks:
+      return give_object(result, make(Kind::workbook, u"", std::make_shared<std::u16string>()));
+    case Kind::workbook:
+      if (member == u"VBProject") {
+        if (!vba_project_allowed()) return DISP_E_EXCEPTION;
+        return give_object(result, make(Kind::project, u"", node.imported));
+      }
+      if (member == u"SaveAs") {
+        std::ofstream(utf8(text_argument(call)), std::ios::binary) << utf8(*node.imported);
+      }
+      return S_OK;
+    case Kind::project:
+      return give_object(result, make(Kind::components, u"", node.imported));
+    case Kind::components:
+      *node.imported += read_file(text_argument(call));
+      return S_OK;
+    case Kind::add_ins:
+      if (member == u"Add")
+        return give_object(result, make(Kind::add_in, file_name_of(text_argument(call))));
+      if (member == u"Count")
+        return give(result, Variant::i4(std::int32_t(listed_add_ins().size())));
+      return give_object(result, new Enumerator(listed_add_ins()), VT_UNKNOWN);
+    case Kind::add_in:
+      if (member == u"Name") return give(result, Variant::text(node.add_in));
+      if (call.put) {
+        set_installed(node.add_in, call.arguments.at(0).boolean_value());
+        return S_OK;
+      }
+      return give(result, Variant::boolean(installed_add_in() == node.add_in));
+  }
+  return DISP_E_MEMBERNOTFOUND;
 }
 
 class Factory final : public ComObject<Factory, IClassFactory> {
@@ -232,7 +188,7 @@ class Factory final : public ComObject<Factory, IClassFactory> {
   }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** made) override {
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    IDispatch* application = make_application();
+    IDispatch* application = make(Kind::application);
     const HRESULT result = application->QueryInterface(iid, made);
     application->Release();
     return result;
@@ -241,9 +197,7 @@ class Factory final : public ComObject<Factory, IClassFactory> {
 };
 
 HRESULT set_text(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  return HRESULT_FROM_WIN32(RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ,
-                                            value.c_str(),
-                                            DWORD((value.size() + 1) * sizeof(wchar_t))));
+  return HRESULT_FROM_WIN32(set_registry_text(HKEY_CLASSES_ROOT, key, name, value));
 }
 
 }  // namespace

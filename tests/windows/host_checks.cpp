@@ -26,11 +26,6 @@ std::wstring program_path() {
   return program;
 }
 
-std::wstring environment(const wchar_t* name) {
-  wchar_t value[MAX_PATH] = {};
-  return GetEnvironmentVariableW(name, value, MAX_PATH) > 0 ? value : L"";
-}
-
 // The stand-in for the spreadsheet program (excel_stand_in.dll, registered as
 // Excel.Application) in this process, its calls logged to a file of this test, with three
 // add-ins in the user's add-ins folder and kestrune.xla installed; all of it gone with it.
@@ -41,8 +36,7 @@ class StandInHost {
     CreateDirectoryW((environment(L"APPDATA") + L"\\Microsoft").c_str(), nullptr);
     CreateDirectoryW(add_ins_.c_str(), nullptr);
     for (const wchar_t* name : kAddIns) std::ofstream(utf8(text_of((add_ins_ + name).c_str())));
-    RegSetKeyValueW(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", REG_SZ, L"kestrune.xla",
-                    sizeof L"kestrune.xla");
+    set_registry_text(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", L"kestrune.xla");
     CLSIDFromProgID(L"Excel.Application", &class_id_);
     CoCreateInstance(class_id_, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&application_));
   }
@@ -69,11 +63,9 @@ class StandInHost {
 
  private:
   static constexpr const wchar_t* kAddIns[] = {L"analysis.xla", L"kestrune.xla", L"solver.xla"};
-  static constexpr const wchar_t* kOptionsKey =
-      L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
 
   std::wstring log_ = program_path() + L".host.log";
-  std::wstring add_ins_ = environment(L"APPDATA") + L"\\Microsoft\\AddIns\\";
+  std::wstring add_ins_ = library_folder();
   CLSID class_id_{};
   ComPtr<IDispatch> application_;
   DWORD running_ = 0;
@@ -111,7 +103,7 @@ void check_run(const StandInHost& host, std::size_t described, const std::string
                                               ")");
   for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
     const std::vector<Variant> expected = test::expected_macro_options(row);
-    checks.expect(sent[row] == utf8(call_line(u"Application", u"MacroOptions", false, expected)),
+    checks.expect(sent[row] == utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
                   label + ": description " + std::to_string(row + 1) + " as seven arguments");
   }
 }
@@ -161,13 +153,10 @@ class LinkOpener {
  public:
   LinkOpener() {
     std::remove(opened_record_file().c_str());
-    DWORD size = sizeof previous_;
-    had_previous_ = RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr,
-                                 previous_, &size) == ERROR_SUCCESS;
     set_command(L"\"" + program_path() + L"\" opened \"%1\"");
   }
   ~LinkOpener() {
-    if (had_previous_) set_command(previous_);
+    if (!previous_.empty()) set_command(previous_);
     std::remove(opened_record_file().c_str());
   }
   LinkOpener(const LinkOpener&) = delete;
@@ -183,12 +172,10 @@ class LinkOpener {
   static constexpr const wchar_t* kCommandKey = L"https\\shell\\open\\command";
 
   void set_command(const std::wstring& command) {
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, REG_SZ, command.c_str(),
-                    DWORD((command.size() + 1) * sizeof(wchar_t)));
+    set_registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr, command);
   }
 
-  wchar_t previous_[1024] = {};
-  bool had_previous_ = false;
+  const std::wstring previous_ = registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr);
 };
 
 BOOL CALLBACK collect_about_dialog(HWND window, LPARAM list) {

@@ -4,8 +4,8 @@
 // as COM callers pass them (named, typed references, SAFEARRAYs), failures as automation errors,
 // and a client in another apartment, through which defaults are written back. What members
 // answer is the shared call tables' business.
-#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "automation/cls_kestrune.hpp"
@@ -114,20 +114,12 @@ ComPtr<ITypeInfo> check_identity(IDispatch& object, Checks& checks) {
 }
 
 std::string type_name(const TYPEDESC& type) {
-  switch (type.vt) {
-    case VT_PTR:
-      return type_name(*type.lptdesc) + "*";
-    case VT_SAFEARRAY:
-      return "SAFEARRAY(" + type_name(*type.lptdesc) + ")";
-    case VT_VARIANT:
-      return "VARIANT";
-    case VT_BSTR:
-      return "BSTR";
-    case VT_HRESULT:
-      return "HRESULT";
-    default:
-      return "vt " + std::to_string(type.vt);
-  }
+  if (type.vt == VT_PTR) return type_name(*type.lptdesc) + "*";
+  if (type.vt == VT_SAFEARRAY) return "SAFEARRAY(" + type_name(*type.lptdesc) + ")";
+  return type.vt == VT_VARIANT   ? "VARIANT"
+         : type.vt == VT_BSTR    ? "BSTR"
+         : type.vt == VT_HRESULT ? "HRESULT"
+                                 : "vt " + std::to_string(type.vt);
 }
 
 // A member as one line, the same from the member table and from the compiled type library:
@@ -236,28 +228,22 @@ void check_argument_forms(IDispatch& object, Checks& checks) {
                 "a text with a zero unit keeps its length");
 
   // krEXTRACT keeps the first item that matches, so its answer shows that a 2 x 2 SAFEARRAY
-  // built element by element is read row by row.
+  // built element by element is read row by row. The list holds it as its one element.
   SAFEARRAYBOUND bounds[] = {{2, 1}, {2, 1}};
-  SAFEARRAY* range = SafeArrayCreate(VT_VARIANT, 2, bounds);
-  const struct {
-    LONG row, column;
-    const char16_t* text;
-  } cells[] = {{1, 1, u"abc"}, {1, 2, u"bc"}, {2, 1, u"b"}};
-  for (const auto& cell : cells) {
-    LONG index[] = {cell.row, cell.column};
-    OwnedVariant value(Variant::text(cell.text));
-    SafeArrayPutElement(range, index, value.get());
+  VARIANT range{};
+  V_VT(&range) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&range) = SafeArrayCreate(VT_VARIANT, 2, bounds);
+  for (const auto& [row, column, text] : {std::tuple{1, 1, u"abc"}, {1, 2, u"bc"}, {2, 1, u"b"}}) {
+    LONG index[] = {row, column};
+    SafeArrayPutElement(V_ARRAY(&range), index, OwnedVariant(Variant::text(text)).get());
   }
   SAFEARRAYBOUND list_bounds[] = {{1, 0}};
   OwnedVariant list;
   V_VT(list.get()) = VT_ARRAY | VT_VARIANT;
   V_ARRAY(list.get()) = SafeArrayCreate(VT_VARIANT, 1, list_bounds);
-  VARIANT range_variant;
-  V_VT(&range_variant) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&range_variant) = range;
   LONG first = 0;
-  SafeArrayPutElement(V_ARRAY(list.get()), &first, &range_variant);
-  SafeArrayDestroy(range);
+  SafeArrayPutElement(V_ARRAY(list.get()), &first, &range);
+  VariantClear(&range);
   const std::u16string extracted = invoke(object, u"krEXTRACT", {list.get()}).text();
   checks.expect(extracted == u"bc",
                 "a range's cells are read row by row (got " + utf8(extracted) + ")");
@@ -322,18 +308,11 @@ DWORD WINAPI multithreaded_client(void* context) {
     ComPtr<IDispatch> proxy;
     outcome.created =
         CoCreateInstance(CLSID_clsKestrune, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&proxy));
-    std::vector<std::unique_ptr<OwnedVariant>> variables;
-    std::vector<VARIANT> references(outcome.arguments.size());
-    std::vector<VARIANT*> passed;
-    for (std::size_t i = 0; i < references.size(); ++i) {
-      variables.push_back(std::make_unique<OwnedVariant>(outcome.arguments[i]));
-      references[i] = reference_to(*variables.back()->get());
-      passed.push_back(&references[i]);
-    }
+    const CallerArguments variables(outcome.arguments, true);
     if (SUCCEEDED(outcome.created)) {
-      outcome.answer = invoke(*proxy.Get(), u"krSEARCH", passed).variant();
-      for (std::size_t i = 0; i < variables.size(); ++i)
-        outcome.arguments[i] = from_VARIANT(**variables[i]);
+      outcome.answer = invoke(*proxy.Get(), u"krSEARCH", variables.passed()).variant();
+      for (std::size_t i = 0; i < outcome.arguments.size(); ++i)
+        outcome.arguments[i] = variables.variable(i);
     }
   }
   CoUninitialize();

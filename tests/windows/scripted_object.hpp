@@ -1,9 +1,11 @@
 // The pieces of the stand-ins for the spreadsheet host: an automation object whose members are
-// a list of names, all answered by one handler, and an enumerator over objects.
+// a list of names, all answered by one handler, an enumerator over objects, and the line a
+// stand-in logs for each call.
 //
-//   IDispatch* quit_only = new ScriptedObject({u"Quit"}, [](std::u16string_view member, WORD,
-//                                                          DISPPARAMS&, VARIANT*) { return S_OK;
-//                                                          });
+//   constexpr std::u16string_view kNames[] = {u"Quit"};
+//   IDispatch* quit_only = new ScriptedObject(kNames, [](const ScriptedCall&, VARIANT*) {
+//     return S_OK;
+//   });
 #pragma once
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include <wrl/client.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,23 +28,52 @@ namespace kestrune::client {
 
 using Microsoft::WRL::ComPtr;
 
+// The program's options, where it keeps (as OPEN) which add-in is installed.
+inline constexpr const wchar_t* kOptionsKey = L"Software\\Microsoft\\Office\\16.0\\Excel\\Options";
+
+inline std::wstring environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH] = {};
+  return GetEnvironmentVariableW(name, value, MAX_PATH) > 0 ? value : L"";
+}
+
+// The add-ins folder of the user, with the closing backslash the program gives it.
+inline std::wstring library_folder() { return environment(L"APPDATA") + L"\\Microsoft\\AddIns\\"; }
+
+// A text value of the registry; empty when there is none.
+inline std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  return RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS
+             ? value
+             : L"";
+}
+
+inline LSTATUS set_registry_text(HKEY root, const std::wstring& key, const wchar_t* name,
+                                 const std::wstring& value) {
+  return RegSetKeyValueW(root, key.c_str(), name, REG_SZ, value.c_str(),
+                         DWORD((value.size() + 1) * sizeof(wchar_t)));
+}
+
 // The host's own error for a refused call.
 inline constexpr SCODE kRefused = static_cast<SCODE>(0x800A03ECu);
 
-using Handler = std::function<HRESULT(std::u16string_view member, WORD flags,
-                                      DISPPARAMS& parameters, VARIANT* result)>;
+// One call as a handler sees it: the member as the object names it, whether it is a put, and
+// the positional arguments in call order (a put's new value).
+struct ScriptedCall {
+  std::u16string_view member;
+  bool put = false;
+  std::vector<Variant> arguments;
+};
 
-inline bool same_name(const wchar_t* a, std::u16string_view b) {
-  return CompareStringOrdinal(a, -1, reinterpret_cast<const wchar_t*>(b.data()), int(b.size()),
-                              TRUE) == CSTR_EQUAL;
-}
+// A handler answers DISP_E_EXCEPTION to refuse the call as the host does.
+using Handler = std::function<HRESULT(const ScriptedCall& call, VARIANT* result)>;
 
 // An object whose members are a list of names, matched without regard to case as the host
-// matches them; every call goes to one handler.
+// matches them; every call goes to one handler. The names outlive the object.
 class ScriptedObject final : public ComObject<ScriptedObject, IDispatch> {
  public:
-  ScriptedObject(std::vector<std::u16string> members, Handler handler)
-      : members_(std::move(members)), handler_(std::move(handler)) {}
+  ScriptedObject(std::span<const std::u16string_view> members, Handler handler)
+      : members_(members), handler_(std::move(handler)) {}
 
   void* interface_for(REFIID iid) {
     return iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
@@ -55,23 +87,25 @@ class ScriptedObject final : public ComObject<ScriptedObject, IDispatch> {
                                           DISPID* ids) override {
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     for (std::size_t m = 0; m < members_.size(); ++m) {
-      if (same_name(names[0], members_[m])) ids[0] = DISPID(m + 1);
+      if (CompareStringOrdinal(names[0], -1, reinterpret_cast<const wchar_t*>(members_[m].data()),
+                               int(members_[m].size()), TRUE) == CSTR_EQUAL) {
+        ids[0] = DISPID(m + 1);
+      }
     }
     return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
                                    VARIANT* result, EXCEPINFO* exception, UINT*) override {
-    std::u16string_view member;
-    if (id == DISPID_NEWENUM) {
-      member = u"_NewEnum";
-    } else if (id >= 1 && std::size_t(id) <= members_.size()) {
-      member = members_[std::size_t(id - 1)];
-    } else {
+    ScriptedCall call{u"_NewEnum", (flags & DISPATCH_PROPERTYPUT) != 0, {}};
+    if (id >= 1 && std::size_t(id) <= members_.size()) {
+      call.member = members_[std::size_t(id - 1)];
+    } else if (id != DISPID_NEWENUM) {
       return DISP_E_MEMBERNOTFOUND;
     }
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    for (UINT i = parameters ? parameters->cArgs : 0; i-- > 0;)
+      call.arguments.push_back(from_VARIANT(parameters->rgvarg[i]));
     if (result != nullptr) VariantInit(result);
-    const HRESULT outcome = handler_(member, flags, parameters ? *parameters : none, result);
+    const HRESULT outcome = handler_(call, result);
     if (outcome == DISP_E_EXCEPTION && exception != nullptr) {
       *exception = EXCEPINFO{};
       exception->scode = kRefused;
@@ -81,7 +115,7 @@ class ScriptedObject final : public ComObject<ScriptedObject, IDispatch> {
   }
 
  private:
-  std::vector<std::u16string> members_;
+  std::span<const std::u16string_view> members_;
   Handler handler_;
 };
 
@@ -113,43 +147,20 @@ class Enumerator final : public ComObject<Enumerator, IEnumVARIANT> {
   std::size_t next_ = 0;
 };
 
-// The positional arguments in call order, or a put's new value.
-inline std::vector<Variant> arguments_of(const DISPPARAMS& parameters) {
-  std::vector<Variant> arguments;
-  for (UINT i = parameters.cArgs; i-- > 0;) {
-    arguments.push_back(from_VARIANT(parameters.rgvarg[i]));
-  }
-  return arguments;
-}
-
 // One call as the stand-ins log it: the object and member, " =" for a put, then the arguments,
 // texts as they are and truths as True or False:
 //   Workbook.SaveAs C:\users\root\AppData\Roaming\Microsoft\AddIns\kestrune.xla, 18
-inline std::u16string call_line(std::u16string_view object, std::u16string_view member, bool put,
-                                const std::vector<Variant>& arguments) {
+inline std::u16string call_line(std::u16string_view object, const ScriptedCall& call) {
   std::u16string line =
-      std::u16string(object) + u"." + std::u16string(member) + (put ? u" =" : u"");
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const Variant& value = arguments[i];
+      std::u16string(object) + u"." + std::u16string(call.member) + (call.put ? u" =" : u"");
+  for (std::size_t i = 0; i < call.arguments.size(); ++i) {
+    const Variant& value = call.arguments[i];
     line += (i == 0 ? u" " : u", ") +
             (value.is_boolean()   ? std::u16string(value.boolean_value() ? u"True" : u"False")
              : value.is_missing() ? std::u16string(u"(missing)")
                                   : to_text(value));
   }
   return line;
-}
-
-inline void give(VARIANT* result, const Variant& value) {
-  if (result != nullptr) to_VARIANT(value, *result);
-}
-
-inline void give_object(VARIANT* result, IUnknown* object, VARTYPE type) {
-  if (result == nullptr) {
-    object->Release();
-    return;
-  }
-  V_VT(result) = type;
-  V_UNKNOWN(result) = object;
 }
 
 }  // namespace kestrune::client

@@ -3,20 +3,15 @@
 //
 //   wine xll_host.exe C:\path\kestrune.xll member_calls.txt [more tables...]
 //
-// It exports the host's callback, answers the add-in's callbacks (its own path, xlFree,
-// xlfRegister recording every field, xlfUnregister, xlfSetName), and checks: each registration
-// against the member table; the shared call tables through the registered procedures with
-// XLOPER12 arguments it builds itself (same answers as on Linux, cases an XLOPER12 cannot
-// express listed); the tables on four threads at once, every answer compared; that every
-// heap result goes back through xlAutoFree12 and that repeated passes leave the heap as they
-// found it; and that xlAutoClose removes every function and its name. Prints "N passed,
-// M failed".
+// It answers the add-in's callbacks (its own path, xlFree, xlfRegister, xlfUnregister,
+// xlfSetName) and prints "N passed, M failed"; run_addin says what it checks.
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <map>
 #include <span>
 #include <string>
@@ -25,11 +20,11 @@
 
 #include "automation/member_table.hpp"
 #include "base/utf8.hpp"
-#include "call_table.hpp"
 #include "cli/call_parser.hpp"
 #include "cli/output.hpp"
 #include "client_support.hpp"
 #include "xll/host_api.hpp"
+#include "xll/xloper_values.hpp"
 
 namespace kestrune::client {
 namespace {
@@ -182,12 +177,11 @@ class Arguments {
     values_.push_back(built);
     return built_right;
   }
-  void pad_to(std::size_t arity) {
-    Xloper12 missing{};
-    missing.xltype = xll::kTypeMissing;
-    while (values_.size() < arity) values_.push_back(missing);
-  }
-  std::vector<Xloper12*> pointers() {
+  // One pointer for each of `arity` arguments, the ones not given omitted.
+  std::vector<Xloper12*> pointers(std::size_t arity) {
+    Xloper12 omitted{};
+    omitted.xltype = xll::kTypeMissing;
+    values_.resize(std::max(arity, values_.size()), omitted);
     std::vector<Xloper12*> all;
     for (Xloper12& value : values_) all.push_back(&value);
     return all;
@@ -237,34 +231,6 @@ class Arguments {
   std::deque<std::vector<Xloper12>> cells_;
 };
 
-Variant from_result(const Xloper12& value);
-
-Variant from_cells(const Xloper12& value) {
-  const auto& multi = value.val.array;
-  Array grid = Array::two_dimensional(std::size_t(multi.rows), std::size_t(multi.columns));
-  for (std::size_t i = 0; i < grid.size(); ++i) grid.elements()[i] = from_result(multi.lparray[i]);
-  return Variant::array(std::move(grid));
-}
-
-Variant from_result(const Xloper12& value) {
-  switch (xll::base_type(value)) {
-    case xll::kTypeNum:
-      return Variant::number(value.val.num);
-    case xll::kTypeStr:
-      return Variant::text(text_of(value));
-    case xll::kTypeBool:
-      return Variant::boolean(value.val.xbool != FALSE);
-    case xll::kTypeErr:
-      return Variant::error(0x800A07D0u + std::uint32_t(value.val.err));
-    case xll::kTypeNil:
-      return Variant();
-    case xll::kTypeMulti:
-      return from_cells(value);
-    default:
-      return Variant::text(u"unexpected type " + from_utf8(std::to_string(value.xltype)));
-  }
-}
-
 // The table's answer in the form an XLOPER12 gives it: a number without a worksheet form is
 // #NUM!, a one-dimensional array a row. Empty when the answer needs no change.
 std::string xloper_form(const std::string& expected) {
@@ -291,11 +257,10 @@ struct AddIn {
 
   // The answer as the command line writes it; a heap result goes back to the add-in.
   std::string call(const Function& function, Arguments& arguments) {
-    arguments.pad_to(function.arity);
-    const std::vector<Xloper12*> pointers = arguments.pointers();
+    const std::vector<Xloper12*> pointers = arguments.pointers(function.arity);
     Xloper12* result = kCallers[function.arity](function.procedure, pointers.data());
     if (result == nullptr) return "no result";
-    const std::string answer = cli::format_json(from_result(*result));
+    const std::string answer = cli::format_json(xll::from_xloper(*result));
     if ((result->xltype & xll::kBitDLLFree) != 0) free_result(result);
     return answer;
   }
@@ -310,14 +275,9 @@ struct HostCase {
 };
 
 std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Checks& checks) {
-  const test::CallTable table = test::read_call_table(path);
-  checks.expect(table.error.empty() && !table.cases.empty(), path + " can be read " + table.error);
-  checks.expect(table.decimal_separator == user_decimal_separator(),
-                path + " needs the decimal separator " + table.decimal_separator);
   std::vector<HostCase> cases;
-  for (const test::CallCase& c : table.cases) {
-    const std::string where = path + ":" + std::to_string(c.line) + ": " + c.call;
-    cli::ParsedCall call = cli::parse_call(from_utf8(c.call));
+  for (TableCase& c : table_cases(path, checks)) {
+    cli::ParsedCall& call = c.call;
     const MemberInfo* member = find_member(call.name);
     const auto function =
         member ? addin.functions.find(std::string(member->name)) : addin.functions.end();
@@ -328,7 +288,7 @@ std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Ch
     if (!expressible) continue;
     std::string expected = xloper_form(c.expected_json);
     if (expected.empty()) expected = c.expected_json;
-    cases.push_back({where, &function->second, std::move(call.arguments), std::move(expected)});
+    cases.push_back({c.where, &function->second, std::move(call.arguments), std::move(expected)});
   }
   return cases;
 }
@@ -447,16 +407,27 @@ SIZE_T busy_heap_bytes() {
   return busy;
 }
 
-struct ThreadWork {
+// Runs `work`; afterwards the heaps must hold what they held before it.
+void expect_heap_back(const std::string& what, const std::function<void()>& work, Checks& checks) {
+  const SIZE_T before = busy_heap_bytes();
+  work();
+  const SIZE_T after = busy_heap_bytes();
+  checks.expect(after == before, what + ": heap " + std::to_string(before) + " -> " +
+                                     std::to_string(after) + " bytes");
+}
+
+// Passes over the cases, on a thread of its own or not.
+struct Passes {
   AddIn* addin;
   const std::vector<HostCase>* cases;
+  int count;
   long wrong = 0;
   std::string first_wrong;
 };
 
 DWORD WINAPI run_passes(void* parameter) {
-  auto& work = *static_cast<ThreadWork*>(parameter);
-  for (int pass = 0; pass < kThreadPasses; ++pass) {
+  auto& work = *static_cast<Passes*>(parameter);
+  for (int pass = 0; pass < work.count; ++pass) {
     for (const HostCase& c : *work.cases) {
       const std::string got = run_case(*work.addin, c);
       if (got == c.expected) continue;
@@ -467,10 +438,10 @@ DWORD WINAPI run_passes(void* parameter) {
 }
 
 void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  std::vector<ThreadWork> work(kThreads, ThreadWork{&addin, &cases, 0, {}});
+  std::vector<Passes> work(kThreads, Passes{&addin, &cases, kThreadPasses, 0, {}});
   std::vector<HANDLE> threads;
   const int callbacks = host.callbacks;
-  for (ThreadWork& each : work)
+  for (Passes& each : work)
     threads.push_back(CreateThread(nullptr, 0, run_passes, &each, 0, nullptr));
   WaitForMultipleObjects(DWORD(threads.size()), threads.data(), TRUE, INFINITE);
   for (HANDLE thread : threads) CloseHandle(thread);
@@ -484,14 +455,9 @@ void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& che
 }
 
 void check_heap(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  const SIZE_T before = busy_heap_bytes();
-  for (int pass = 0; pass < kLeakPasses; ++pass) {
-    for (const HostCase& c : cases) run_case(addin, c);
-  }
-  const SIZE_T after = busy_heap_bytes();
-  checks.expect(after == before, std::to_string(kLeakPasses) + " more passes: heap " +
-                                     std::to_string(before) + " -> " + std::to_string(after) +
-                                     " bytes");
+  Passes passes{&addin, &cases, kLeakPasses, 0, {}};
+  expect_heap_back(
+      std::to_string(kLeakPasses) + " more passes", [&] { run_passes(&passes); }, checks);
 }
 
 // An entry point of the add-in, typed.
@@ -521,7 +487,7 @@ void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& ch
   xll::Xloper12 name_asked{};
   name_asked.val.num = 1;
   name_asked.xltype = xll::kTypeNum;
-  checks.expect(cli::format_json(from_result(*info(&name_asked))) == "\"kestrune\"",
+  checks.expect(cli::format_json(xll::from_xloper(*info(&name_asked))) == "\"kestrune\"",
                 "the add-in's name");
 
   std::vector<HostCase> cases;
@@ -556,13 +522,11 @@ int wmain(int argc, wchar_t** argv) {
   const std::span<wchar_t* const> tables(argv + 2, argv + argc);
   // The first round also makes what the stand-in itself keeps; the second must leave the
   // process's heaps as it found them, the add-in unloaded and its threads gone.
-  run_addin(argv[1], tables, checks);
-  host.registered = {};
-  const SIZE_T before = busy_heap_bytes();
-  run_addin(argv[1], tables, checks);
-  host.registered = {};
-  const SIZE_T after = busy_heap_bytes();
-  checks.expect(after == before, "loaded, run and unloaded again: heap " + std::to_string(before) +
-                                     " -> " + std::to_string(after) + " bytes");
+  const auto run = [&] {
+    run_addin(argv[1], tables, checks);
+    host.registered = {};
+  };
+  run();
+  expect_heap_back("loaded, run and unloaded again", run, checks);
   return checks.report();
 }
