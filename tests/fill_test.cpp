@@ -69,9 +69,7 @@ struct Read {
   std::vector<std::vector<std::string>> records;
   std::vector<std::size_t> lines;
   std::vector<std::string> malformations;
-  std::vector<std::string> texts;
   std::string line_ending;
-  bool byte_order_mark = false;
 };
 
 Read read_csv(const std::string& input) {
@@ -85,10 +83,8 @@ Read read_csv(const std::string& input) {
     read.records.push_back(fields);
     read.lines.push_back(record.line);
     read.malformations.push_back(record.malformation);
-    read.texts.push_back(record.text);
   }
   read.line_ending = reader.line_ending();
-  read.byte_order_mark = reader.has_byte_order_mark();
   return read;
 }
 
@@ -148,25 +144,6 @@ TEST(CsvReader, FindsEachSeparatorWhereverItFallsInAWord) {
   }
 }
 
-TEST(CsvReader, LineEndingAndByteOrderMark) {
-  const Read crlf = read_csv(
-      "\xEF\xBB\xBF"
-      "a,b\r\nc,d\n");
-  EXPECT_TRUE(crlf.byte_order_mark);
-  EXPECT_EQ(crlf.line_ending, "\r\n");
-  EXPECT_EQ(crlf.records, (Records{{"a", "b"}, {"c", "d"}}));
-  EXPECT_EQ(crlf.texts, (std::vector<std::string>{"a,b", "c,d"}));
-
-  const Read lf = read_csv("\"a\r\nb\"\nc\r\n");  // a CRLF inside quotes is no line ending
-  EXPECT_FALSE(lf.byte_order_mark);
-  EXPECT_EQ(lf.line_ending, "\n");
-
-  EXPECT_EQ(read_csv("a\rb\r\n").line_ending, "\r");
-  const Read mark_alone = read_csv("\xEF\xBB\xBF");
-  EXPECT_TRUE(mark_alone.byte_order_mark);
-  EXPECT_EQ(mark_alone.records, Records{});
-}
-
 TEST(CsvReader, ACrEndingAReadBlockWaitsForWhatFollows) {
   // The reader takes 1 MiB at a time: a CR as the block's last byte may be half of a CRLF.
   const std::string block(std::size_t{1} << 20, 'x');
@@ -197,14 +174,8 @@ struct MalformedCase {
 
 TEST(CsvReader, MalformedRecordsCostOneLineAndKeepTheirBytes) {
   const std::string never_closed = "a quoted field is never closed";
-  const std::string stray = "a quote inside an unquoted field";
   const std::string after = "text after a closing quote";
   const MalformedCase cases[] = {
-      {"stray quote",
-       "x,y\nab\"c,d\nz\n",
-       {{"x", "y"}, {"ab\"c", "d"}, {"z"}},
-       {"", stray, ""},
-       {1, 2, 3}},
       {"text after a closing quote",
        "\"ab\"c,d\ne\n",
        {{"\"ab\"c", "d"}, {"e"}},
@@ -317,7 +288,6 @@ TEST(Fill, CellsResultsHeadersAndLineEndings) {
        "1,\"Anna Smith\",Smith\n2,\"x\ny z\",z\n"},
       // truth values, empty results and arrays (their top left element) as a cell shows them
       {"krCONCATULA(A)", "5>3\n", "5>3,TRUE\n"},
-      {"krCONCATULA(A)", "1/0\n", "1/0,#NUM!\n"},
       {"krABOUT()", "x\n", "x,\n"},
       {"krREGEX(A, \"[0-9]+\", , , 7)", "abc123def456\n", "abc123def456,123\n"},
       {"krSEARCH(A, \"-\", , 18)", "a-b-c\n", "a-b-c,a\n"},
@@ -328,8 +298,9 @@ TEST(Fill, CellsResultsHeadersAndLineEndings) {
       // the line ending and the byte order mark are kept
       {"Reverse(A)", mark + "ab,x\r\ncd\r\n", mark + "ab,x,ba\r\ncd,dc\r\n"},
       {"Reverse(A)", mark + "h\r\nab\r\n", mark + "h,Reverse(A)\r\nab,ba\r\n", true},
-      {"Reverse(A)", "a,b\rc,d\re,f\r", "a,b,a\rc,d,c\re,f,e\r"},
-      {"Reverse(A)", mark, mark},       // a mark and nothing else
+      {"Reverse(B)", "a\rb\r\n", "a,\rb,\r"},                    // the first line ending counts
+      {"Reverse(B)", "\"a\r\nb\"\nc\r\n", "\"a\r\nb\",\nc,\n"},  // but none inside quotes
+      {"Reverse(A)", mark, mark},                                // a mark and nothing else
       {"Reverse(A)", "ab", "ab,ba\n"},  // without a line ending anywhere the output uses LF
       {"Reverse(A)", "", ""},
   };
@@ -459,9 +430,8 @@ TEST(FillCommandLine, Arguments) {
       {"Reverse(A)", "--threads", too_many},
       {"Reverse(A)", "--threads", "99999999999999999999"},
       {"Reverse(A)", "--threads", "+3"},
+      {"Reverse(A)", "--threads", "3x"},
       {"Reverse(A)", "--threads"},
-      {"Reverse(A)", "--decimal-separator", ""},
-      {"Reverse(A)", "--decimal-separator", "\r"},
       {"Reverse(A)", "--frobnicate"},
   };
   for (const auto& arguments : refused) {
