@@ -118,8 +118,8 @@ inline std::vector<CallTable> parse_call_tables(const std::string& name, const s
     const std::string_view mark = page ? kArrow : "\t";
     const std::size_t at = page ? arrow_position(line) : line.find(mark);
     if (at == std::string::npos) {
-      tables.back().error = name + ":" + std::to_string(number) + ": no \"" + std::string(mark) +
-                            "\" between call and answer";
+      tables.back().error = name + ":" + std::to_string(number) + ": no " +
+                            (page ? std::string(kArrow) : "tab") + " between call and answer";
       continue;
     }
     const std::string_view whole(line);
