@@ -1,26 +1,15 @@
 // Call tables: worksheet calls with the answers they must give, kept as data so that the same
-// cases run on Linux through the kestrune command line (member_calls_test.cpp) and on Windows
-// through IDispatch::Invoke on kestrune.dll (tests/windows).
+// cases run on Linux through the kestrune command line and on Windows through IDispatch::Invoke
+// on kestrune.dll (tests/windows).
 //
-// A table file holds one case a line: the call as the command line reads it, a tab, and the
-// expected answer as `kestrune --json` writes it. "#" starts a comment line; a line
-// "@decimal-separator C" names the separator the user's locale must have for the table.
+// A table file (tests/data/member_calls*.txt) holds one case a line: the call as the command
+// line reads it, a tab, the answer as `kestrune --json` writes it; "#" starts a comment and
+// "@decimal-separator C" names the separator the user's locale must have. A page of the function
+// reference (docs/functions/*.md) gives one table per fenced block whose info string is "calls"
+// (optionally "calls --decimal-separator ,"), with lines "call → answer".
 //
-//   CallTable table = read_call_table(data_folder + "/member_calls.txt");
-//   for (const CallCase& c : table.cases) check(c.call, c.expected_json);
-//
-// The function reference's examples are call tables too: in a page (docs/functions/*.md) every
-// fenced block whose info string is "calls" (optionally "calls --decimal-separator ,") holds
-// lines "call → answer". read_call_tables reads either kind of file, a page giving a table a
-// block:
-//
-//   for (const CallTable& block : read_call_tables("docs/functions/krSEARCH.md")) ...
-//
-// On Linux a table runs through the program in one go, and every case whose answer differs
-// comes back as a message naming its line:
-//
-//   for (const std::string& wrong : wrong_answers("member_calls.txt", table)) ADD_FAILURE() <<
-//   wrong;
+//   for (const CallTable& table : read_call_tables("docs/functions/krSEARCH.md"))
+//     for (const std::string& wrong : wrong_answers("krSEARCH.md", table)) ADD_FAILURE() << wrong;
 #pragma once
 
 #include <algorithm>
@@ -32,6 +21,7 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -53,37 +43,9 @@ struct CallTable {
   std::string error;  // empty when the file was read
 };
 
-inline constexpr std::string_view kSeparatorDirective = "@decimal-separator ";
-
-inline CallTable read_call_table(const std::string& path) {
-  CallTable table;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    table.error = "cannot open " + path;
-    return table;
-  }
-  std::string text;
-  std::size_t number = 0;
-  while (std::getline(file, text)) {
-    ++number;
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    if (text.empty() || text.front() == '#') continue;
-    if (text.rfind(kSeparatorDirective, 0) == 0) {
-      table.decimal_separator = text.substr(kSeparatorDirective.size());
-      continue;
-    }
-    const std::size_t tab = text.find('\t');
-    if (tab == std::string::npos) {
-      table.error = path + ":" + std::to_string(number) + ": no tab between call and answer";
-      return table;
-    }
-    table.cases.push_back({number, text.substr(0, tab), text.substr(tab + 1)});
-  }
-  return table;
-}
-
 namespace call_table_internal {
 
+inline constexpr std::string_view kSeparatorDirective = "@decimal-separator ";
 inline constexpr std::string_view kCallsInfo = "calls";
 inline constexpr std::string_view kSeparatorOption = "--decimal-separator ";
 inline constexpr std::string_view kArrow = "→";
@@ -93,10 +55,6 @@ inline std::string_view trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-inline std::size_t leading_backticks(std::string_view line) {
-  return std::min(line.find_first_not_of('`'), line.size());
 }
 
 // Where the arrow between call and answer stands: the first one outside a quoted text of the
@@ -110,66 +68,99 @@ inline std::size_t arrow_position(std::string_view line) {
   return std::string_view::npos;
 }
 
-}  // namespace call_table_internal
-
-// A page's examples, one call table per ```calls block. Other fenced blocks (those of any other
-// info string, and any fence nested in a longer one) are left alone. `name` labels errors.
-inline std::vector<CallTable> example_blocks(const std::string& name, const std::string& page) {
-  using namespace call_table_internal;
-  std::vector<CallTable> blocks;
-  std::istringstream lines(page);
-  std::string line;
-  std::size_t number = 0, fence = 0;
+// Follows a page's fences line by line: which lines are cases of a ```calls block. Other fenced
+// blocks (those of any other info string, and any fence nested in a longer one) are left alone.
+struct PageReader {
+  std::size_t fence = 0;
   bool in_calls = false;
-  while (std::getline(lines, line)) {
-    ++number;
-    const std::size_t backticks = leading_backticks(line);
+
+  // False for a fence line; one that opens a ```calls block adds a table to `tables`.
+  bool is_case(std::string_view line, std::vector<CallTable>& tables) {
+    const std::size_t backticks = std::min(line.find_first_not_of('`'), line.size());
     if (fence == 0 && backticks >= kShortestFence) {
       fence = backticks;
-      const std::string_view info = trimmed(std::string_view(line).substr(backticks));
+      const std::string_view info = trimmed(line.substr(backticks));
       in_calls = info.starts_with(kCallsInfo);
-      if (!in_calls) continue;
-      blocks.emplace_back();
+      if (in_calls) tables.emplace_back();
       const std::size_t option = info.find(kSeparatorOption);
-      if (option != std::string_view::npos) {
-        blocks.back().decimal_separator = trimmed(info.substr(option + kSeparatorOption.size()));
+      if (in_calls && option != std::string_view::npos) {
+        tables.back().decimal_separator = trimmed(info.substr(option + kSeparatorOption.size()));
       }
-      continue;
+      return false;
     }
     if (fence != 0 && backticks >= fence && trimmed(line).size() == backticks) {
       fence = 0;
       in_calls = false;
-      continue;
+      return false;
     }
-    if (!in_calls || trimmed(line).empty()) continue;
-    const std::size_t arrow = arrow_position(line);
-    if (arrow == std::string_view::npos) {
-      blocks.back().error = name + ":" + std::to_string(number) + ": no " + std::string(kArrow) +
-                            " between call and answer";
-      continue;
-    }
-    blocks.back().cases.push_back(
-        {number, std::string(trimmed(std::string_view(line).substr(0, arrow))),
-         std::string(trimmed(std::string_view(line).substr(arrow + kArrow.size())))});
+    return in_calls;
   }
-  return blocks;
+};
+
+}  // namespace call_table_internal
+
+// The tables of a file's text: a page's blocks, or the one table of a table file. `name` labels
+// errors.
+inline std::vector<CallTable> parse_call_tables(const std::string& name, const std::string& text,
+                                                bool page) {
+  using namespace call_table_internal;
+  std::vector<CallTable> tables(page ? 0 : 1);
+  PageReader reader;
+  std::istringstream lines(text);
+  std::string line;
+  for (std::size_t number = 1; std::getline(lines, line); ++number) {
+    if (page ? !reader.is_case(line, tables) : line.starts_with('#')) continue;
+    if (!page && line.starts_with(kSeparatorDirective)) {
+      tables.back().decimal_separator = trimmed(line.substr(kSeparatorDirective.size()));
+      continue;
+    }
+    if (trimmed(line).empty()) continue;
+    const std::string_view mark = page ? kArrow : "\t";
+    const std::size_t at = page ? arrow_position(line) : line.find(mark);
+    if (at == std::string::npos) {
+      tables.back().error = name + ":" + std::to_string(number) + ": no " +
+                            (page ? std::string(kArrow) : "tab") + " between call and answer";
+      continue;
+    }
+    const std::string_view whole(line);
+    tables.back().cases.push_back({number, std::string(trimmed(whole.substr(0, at))),
+                                   std::string(trimmed(whole.substr(at + mark.size())))});
+  }
+  return tables;
 }
 
-// The tables of a file: a page's blocks, or the one table of a table file.
+// The tables of a file: a page (*.md) gives one a ```calls block, a table file exactly one.
 inline std::vector<CallTable> read_call_tables(const std::string& path) {
-  if (!path.ends_with(".md")) return {read_call_table(path)};
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    CallTable unreadable;
-    unreadable.error = "cannot open " + path;
-    return {unreadable};
-  }
-  std::stringstream page;
-  page << file.rdbuf();
-  return example_blocks(path.substr(path.find_last_of("/\\") + 1), page.str());
+  CallTable unreadable;
+  unreadable.error = "cannot open " + path;
+  if (!file) return {unreadable};
+  std::stringstream text;
+  text << file.rdbuf();
+  return parse_call_tables(path, text.str(), path.ends_with(".md"));
 }
+
+inline CallTable read_call_table(const std::string& path) { return read_call_tables(path).front(); }
 
 #ifndef _WIN32
+
+struct CommandRun {
+  std::string output;
+  int status = -1;  // the exit status; -1 when the command did not exit
+};
+
+// Runs a shell command and collects its standard output.
+inline CommandRun run_command(const std::string& command) {
+  CommandRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+    run.output.append(chunk, n);
+  const int raw = pclose(pipe);
+  if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+  return run;
+}
 
 // The program beside the running test's build folder (build/<dir>/cli/kestrune), unless
 // KESTRUNE_PROGRAM names another.
@@ -191,22 +182,12 @@ inline std::vector<std::string> program_answers(const std::filesystem::path& pro
     std::ofstream calls(input_name);
     for (const CallCase& c : table.cases) calls << c.call << '\n';
   }
-  const std::string command = "'" + program.string() + "' --json --decimal-separator '" +
-                              table.decimal_separator + "' < '" + input_name + "'";
-  std::vector<std::string> lines;
-  if (FILE* output = popen(command.c_str(), "r")) {
-    std::string line;
-    for (int c = std::fgetc(output); c != EOF; c = std::fgetc(output)) {
-      if (c != '\n') {
-        line += char(c);
-        continue;
-      }
-      lines.push_back(line);
-      line.clear();
-    }
-    pclose(output);
-  }
+  std::istringstream output(run_command("'" + program.string() + "' --json --decimal-separator '" +
+                                        table.decimal_separator + "' < '" + input_name + "'")
+                                .output);
   std::remove(input_name);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(output, line);) lines.push_back(line);
   return lines;
 }
 

@@ -84,7 +84,7 @@ std::string section(const std::vector<Page>& all, std::string_view name) {
 TEST(DocsExamples, AnswerAsThePagesSay) {
   std::size_t count = 0;
   for (const Page& page : pages()) {
-    for (const test::CallTable& block : test::example_blocks(page.name, page.text)) {
+    for (const test::CallTable& block : test::parse_call_tables(page.name, page.text, true)) {
       EXPECT_EQ(block.error, "");
       count += block.cases.size();
       if (block.cases.empty()) continue;

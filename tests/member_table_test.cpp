@@ -16,20 +16,6 @@
 namespace kestrune {
 namespace {
 
-struct DeclaredParameter {
-  std::string name;
-  bool optional;
-  bool by_reference;
-  bool list;
-};
-
-struct DeclaredMember {
-  std::int32_t dispatch_id;
-  std::string name;
-  std::vector<DeclaredParameter> parameters;
-  ResultKind result;
-};
-
 std::string idl_text() {
   std::ifstream file(KESTRUNE_IDL);
   std::stringstream text;
@@ -37,55 +23,44 @@ std::string idl_text() {
   return text.str();
 }
 
-// Reads the interface's methods: `[id(0x...)] HRESULT name(params);`.
-std::vector<DeclaredMember> declared_members(const std::string& idl) {
+// Walks the interface's methods, `[id(0x...)] HRESULT name(params);`, beside the table's members.
+TEST(MemberTable, AgreesWithTheTypeLibrarySource) {
   static const std::regex method(R"(\[id\((0x[0-9A-Fa-f]+)\)\]\s*HRESULT\s+(\w+)\(([\s\S]*?)\);)");
   static const std::regex parameter(R"(\[([^\]]*)\]\s*(SAFEARRAY\(VARIANT\)|\w+)\s*(\*?)\s*(\w+))");
-  std::vector<DeclaredMember> found;
+  const std::string idl = idl_text();
+  std::size_t slot = 0;
   for (auto m = std::sregex_iterator(idl.begin(), idl.end(), method); m != std::sregex_iterator();
-       ++m) {
-    DeclaredMember member{std::int32_t(std::stoul((*m)[1].str(), nullptr, 16)),
-                          (*m)[2].str(),
-                          {},
-                          ResultKind::nothing};
+       ++m, ++slot) {
+    ASSERT_LT(slot, members().size()) << (*m)[2];
+    const MemberInfo& member = members()[slot];
+    SCOPED_TRACE(member.name);
+    EXPECT_EQ(member.slot, int(slot) + 1);
+    EXPECT_EQ(member.name, (*m)[2].str());
+    EXPECT_EQ(member.dispatch_id, std::int32_t(std::stoul((*m)[1].str(), nullptr, 16)));
     const std::string list = (*m)[3].str();
+    ResultKind result = ResultKind::nothing;
+    std::size_t k = 0;
     for (auto p = std::sregex_iterator(list.begin(), list.end(), parameter);
          p != std::sregex_iterator(); ++p) {
       const std::string attributes = (*p)[1].str(), type = (*p)[2].str();
       if (attributes.find("retval") != std::string::npos) {
-        member.result = type == "BSTR" ? ResultKind::text : ResultKind::variant;
+        result = type == "BSTR" ? ResultKind::text : ResultKind::variant;
         continue;
       }
-      member.parameters.push_back(
-          {(*p)[4].str(), attributes.find("optional") != std::string::npos,
-           attributes.find("in, out") != std::string::npos && !(*p)[3].str().empty(),
-           type == "SAFEARRAY(VARIANT)"});
+      ASSERT_LT(k, member.parameters.size()) << (*p)[4];
+      const ParameterInfo& declared = member.parameters[k++];
+      EXPECT_EQ(declared.name, (*p)[4].str());
+      EXPECT_EQ(declared.optional, attributes.find("optional") != std::string::npos)
+          << declared.name;
+      EXPECT_EQ(declared.by_reference,
+                attributes.find("in, out") != std::string::npos && (*p)[3].length() > 0)
+          << declared.name;
+      EXPECT_EQ(declared.gathers_list, type == "SAFEARRAY(VARIANT)") << declared.name;
     }
-    found.push_back(std::move(member));
+    EXPECT_EQ(k, member.parameters.size());
+    EXPECT_EQ(member.result, result);
   }
-  return found;
-}
-
-TEST(MemberTable, AgreesWithTheTypeLibrarySource) {
-  const std::vector<DeclaredMember> declared = declared_members(idl_text());
-  ASSERT_EQ(declared.size(), members().size());
-  for (std::size_t i = 0; i < declared.size(); ++i) {
-    const MemberInfo& member = members()[i];
-    const DeclaredMember& idl = declared[i];
-    SCOPED_TRACE(idl.name);
-    EXPECT_EQ(member.slot, int(i) + 1);
-    EXPECT_EQ(member.name, idl.name);
-    EXPECT_EQ(member.dispatch_id, idl.dispatch_id);
-    EXPECT_EQ(member.result, idl.result);
-    ASSERT_EQ(member.parameters.size(), idl.parameters.size());
-    for (std::size_t k = 0; k < idl.parameters.size(); ++k) {
-      const ParameterInfo& parameter = member.parameters[k];
-      EXPECT_EQ(parameter.name, idl.parameters[k].name);
-      EXPECT_EQ(parameter.optional, idl.parameters[k].optional) << parameter.name;
-      EXPECT_EQ(parameter.by_reference, idl.parameters[k].by_reference) << parameter.name;
-      EXPECT_EQ(parameter.gathers_list, idl.parameters[k].list) << parameter.name;
-    }
-  }
+  EXPECT_EQ(slot, members().size());
 }
 
 // Plain text a host dialog shows as it is: printable ASCII, no line breaks.

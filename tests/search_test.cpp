@@ -1,6 +1,6 @@
-// The search engine and its members where the shared call tables cannot reach: defaults written
-// back into the caller's arguments, full-size cells at every limit, and an object's memory of
-// its last search. The everyday answers of every result code are in tests/data/member_calls.txt.
+// The members where the shared call tables cannot reach: defaults written back into the
+// caller's arguments, full-size cells at every limit, calls that cannot finish, and an object's
+// memory of its last search. The everyday answers are in tests/data/member_calls.txt.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,6 +16,7 @@ namespace kestrune {
 namespace {
 
 using test::call;
+using test::kNA;
 using test::kValueError;
 using test::missing;
 using test::number;
@@ -29,8 +30,14 @@ Variant call_new(std::string_view member, std::initializer_list<Variant> argumen
 const Variant kTrue = Variant::boolean(true);
 const Variant kFalse = Variant::boolean(false);
 
+// A result array: one dimension, indexed from 1.
+Variant array_of(std::vector<Variant> elements) {
+  Array array = Array::one_dimensional(elements.size());
+  array.elements() = std::move(elements);
+  return Variant::array(std::move(array));
+}
+
 struct DefaultsCase {
-  const char* what;
   std::string_view member;
   std::vector<Variant> given;
   Variant answer;
@@ -40,44 +47,59 @@ struct DefaultsCase {
 // Each member writes its defaults into the omitted arguments the caller passed, also when the
 // call then fails on an argument it cannot read.
 TEST(Defaults, WrittenIntoTheCallersArguments) {
-  const Variant m = missing();
+  const Variant m = missing(), empty = text(u""), zero = number(0), one = number(1);
+  const Variant abc = text(u"abc"), x = text(u"x"), b = text(u"b"), hash = text(u"#");
   const Variant unreadable = Variant::array(Array::one_dimensional(2));
+  const Variant subject = text(u"abc123def456"), digits = text(u"[0-9]+");
+  const Variant fox = text(u"The quick brown fox"), blanks = text(u"( {1,}|\t{1,})");
   const DefaultsCase cases[] = {
       {"krSEARCH",
-       "krSEARCH",
-       {text(u"abc"), text(u"x")},
+       {abc, x},
        kValueError,
-       {text(u"abc"), text(u"x"), kTrue, number(1), text(u""), text(u""), number(0), number(0),
-        kFalse, kValueError}},
-      {"result code 20 defaults not_found_return to FALSE",
-       "krSEARCH",
-       {text(u"abc"), text(u"x"), m, number(20)},
+       {abc, x, kTrue, one, empty, empty, zero, zero, kFalse, kValueError}},
+      // Result code 20 defaults not_found_return to FALSE.
+      {"krSEARCH",
+       {abc, x, m, number(20)},
        kFalse,
-       {text(u"abc"), text(u"x"), kTrue, number(20), text(u""), text(u""), number(0), number(0),
-        kFalse, kFalse}},
-      {"written before the text fails to read",
-       "krSEARCH",
-       {unreadable, text(u"x")},
+       {abc, x, kTrue, number(20), empty, empty, zero, zero, kFalse, kFalse}},
+      // Written before the text fails to read.
+      {"krSEARCH",
+       {unreadable, x},
        kValueError,
-       {unreadable, text(u"x"), kTrue, number(1), text(u""), text(u""), number(0), number(0),
-        kFalse, kValueError}},
+       {unreadable, x, kTrue, one, empty, empty, zero, zero, kFalse, kValueError}},
       {"krREPLACE",
-       "krREPLACE",
-       {text(u"abc"), text(u"b"), text(u"#")},
+       {abc, b, hash},
        text(u"a#c"),
-       {text(u"abc"), text(u"b"), text(u"#"), kTrue, number(1), text(u""), text(u""), kFalse,
-        kValueError}},
-      {"krCOUNTINCELL",
-       "krCOUNTINCELL",
-       {text(u"abc"), text(u"b")},
-       number(1),
-       {text(u"abc"), text(u"b"), kTrue}},
+       {abc, b, hash, kTrue, one, empty, empty, kFalse, kValueError}},
+      {"krCOUNTINCELL", {abc, b}, one, {abc, b, kTrue}},
+      // krREGEX reports by default, replaces when given a replacement, even an empty one, and
+      // keeps a return type it is given.
+      {"krREGEX", {subject, digits}, number(4), {subject, digits, kTrue, m, one, kValueError}},
+      {"krREGEX",
+       {subject, digits, m, hash},
+       text(u"abc#def456"),
+       {subject, digits, kTrue, hash, zero, kValueError}},
+      {"krREGEX",
+       {subject, digits, m, empty},
+       text(u"abcdef456"),
+       {subject, digits, kTrue, empty, zero, kValueError}},
+      {"krREGEX",
+       {subject, digits, m, empty, number(3)},
+       text(u"123"),
+       {subject, digits, kTrue, empty, number(3), kValueError}},
+      {"krREGEX", {kNA, text(u"a")}, kValueError, {kNA, text(u"a"), kTrue, m, one, kValueError}},
+      {"krGETWORD",
+       {fox, number(2)},
+       text(u"quick"),
+       {fox, number(2), blanks, kTrue, kFalse, kValueError}},
+      {"krST", {number(3)}, text(u"3rd"), {number(3), kFalse, kFalse}},
   };
-  for (const DefaultsCase& c : cases) {
+  for (std::size_t row = 0; row < std::size(cases); ++row) {
+    const DefaultsCase& c = cases[row];
     clsKestrune object;
     std::vector<Variant> arguments = c.given;
-    EXPECT_EQ(test::call_with(object, c.member, arguments), c.answer) << c.what;
-    EXPECT_EQ(arguments, c.written) << c.what;
+    EXPECT_EQ(test::call_with(object, c.member, arguments), c.answer) << "row " << row;
+    EXPECT_EQ(arguments, c.written) << "row " << row;
   }
 }
 
@@ -97,91 +119,76 @@ std::u16string pairs_then_c() {
 }
 
 struct FullCellCase {
-  const char* what;
   std::string_view member;
   std::vector<Variant> arguments;
   Variant expected;
 };
 
 TEST(FullCells, AnswerAtEveryLimit) {
-  const std::u16string a_cell(32767, u'a');
-  const std::u16string last_b = std::u16string(32766, u'a') + u"b";
+  const Variant m = missing(), a = text(u"a"), x = text(u"x"), all = kTrue;
+  const Variant full = text(std::u16string(32767, u'a')), groups = text(nested_groups());
+  const Variant last_b = text(std::u16string(32766, u'a') + u"b");
+  const Variant xs = text(std::u16string(2049, u'x'));
   // Lists widened by a length offset repeat most of the text for every match.
-  const std::u16string wide = std::u16string(2048, u'a') + std::u16string(30719, u'x');
+  const Variant wide = text(std::u16string(2048, u'a') + std::u16string(30719, u'x'));
   // A context that a match must be followed by somewhere: from every position the look-ahead
   // scans the rest of the cell, a quadratic search that every full cell must still answer.
-  std::u16string many_words;
-  for (int i = 0; i < 4000; ++i) many_words += u"w ";
-  many_words += u"z";
-  const std::u16string bang = std::u16string(32000, u'a') + u"!" + std::u16string(766, u'a');
+  const Variant bang = text(std::u16string(32000, u'a') + u"!" + std::u16string(766, u'a'));
+  const Variant bang_last = text(std::u16string(32766, u'a') + u"!");
+  const std::u16string left(16'000, u'x'), right(16'766, u'y');
+  const Variant two_words = text(left + u" " + right);
+  // 4,001 words: more than a result grid may hold, yet every word can be had, and only the
+  // matches before it are looked for.
+  std::u16string words;
+  for (int i = 0; i < 4000; ++i) words += u"w ";
+  const Variant many_words = text(words + u"z");
+  std::vector<Variant> positions;
+  for (int i = 1; i <= 32767; ++i) positions.push_back(number(i));
+  const Variant many_a = text(std::u16string(32000, u'a')), alternation = text(u"(a|aa)*b");
   const FullCellCase cases[] = {
-      {"from the right",
-       "krSEARCH",
-       {text(last_b), text(u"b"), missing(), number(1), missing(), missing(), missing(), missing(),
-        kTrue},
-       number(1)},
-      {"2,049 matches: a grid over the cap",
-       "krSEARCH",
-       {text(std::u16string(2049, u'x')), text(u"x"), missing(), number(13)},
-       kValueError},
-      {"the count still answers",
-       "krSEARCH",
-       {text(std::u16string(2049, u'x')), text(u"x"), missing(), number(9)},
-       number(2049)},
-      {"list over the result limit",
-       "krSEARCH",
-       {text(wide), text(u"a"), missing(), number(13), missing(), missing(), missing(),
-        number(30000)},
-       kValueError},
-      {"context after every match",
-       "krSEARCH",
-       {text(bang), text(u"a"), missing(), number(9), text(u"*!")},
-       number(32000)},
-      {"context never after",
-       "krSEARCH",
-       {text(bang), text(u"a"), missing(), number(9), missing(), text(u"*!")},
-       number(766)},
-      {"both contexts",
-       "krSEARCH",
-       {text(bang), text(u"a"), missing(), number(9), text(u"*!"), text(u"*#")},
-       number(32000)},
-      {"64 nested groups replaced",
-       "krREPLACE",
-       {text(a_cell), text(nested_groups()), text(u""), missing(), kTrue},
-       text(u"")},
-      {"a replacement far longer than a result",
-       "krREPLACE",
-       {text(a_cell), text(u"a"), text(u"$'"), missing(), kTrue},
-       kValueError},
-      {"64 nested groups counted",
-       "krCOUNTINCELL",
-       {text(a_cell), text(nested_groups())},
-       number(32767)},
-      {"counted without keeping matches",
-       "krCOUNTINCELL",
-       {text(std::u16string(2097153, u'a')), text(u"a")},
-       number(2097153)},
-      {"a word past what a grid holds: only the matches before it are looked for",
-       "krGETWORD",
-       {text(many_words), number(4001)},
-       text(u"z")},
-      {"a search that cannot finish is no count",
-       "krCOUNTINCELL",
-       {text(pairs_then_c()), text(u"(a|b){0,}c")},
-       kValueError},
+      {"krSEARCH", {last_b, text(u"b"), m, number(1), m, m, m, m, kTrue}, number(1)},
+      {"krSEARCH", {xs, x, m, number(13)}, kValueError},  // a grid over the cap
+      {"krSEARCH", {xs, x, m, number(9)}, number(2049)},  // whose count still answers
+      {"krSEARCH", {wide, a, m, number(13), m, m, m, number(30000)}, kValueError},
+      {"krSEARCH", {bang, a, m, number(9), text(u"*!")}, number(32000)},
+      {"krSEARCH", {bang, a, m, number(9), m, text(u"*!")}, number(766)},
+      {"krSEARCH", {bang, a, m, number(9), text(u"*!"), text(u"*#")}, number(32000)},
+      {"krREPLACE", {full, groups, text(u""), m, all}, text(u"")},
+      {"krREPLACE", {full, a, text(u"$'"), m, all}, kValueError},  // far longer than a result
+      {"krCOUNTINCELL", {full, groups}, number(32767)},
+      // Counted without keeping the matches.
+      {"krCOUNTINCELL", {text(std::u16string(2097153, u'a')), a}, number(2097153)},
+      {"krCOUNTINCELL", {text(pairs_then_c()), text(u"(a|b){0,}c")}, kValueError},
+      {"krGETWORD", {many_words, number(4001)}, text(u"z")},
+      {"krGETWORD", {many_words, number(4002)}, kValueError},
+      {"krGETWORD", {two_words, number(2)}, text(right)},
+      {"krGETWORD", {two_words, number(2), m, m, kTrue}, text(left)},
+      {"krREGEX", {full, a, m, m, number(4)}, number(32767)},
+      {"krREGEX", {full, text(u"$"), m, m, number(1)}, number(32768)},
+      {"krREGEX", {full, text(u"a+"), m, m, number(2)}, number(32767)},
+      {"krREGEX", {full, a, m, text(u"bb"), number(-1)}, text(std::u16string(65534, u'b'))},
+      {"krREGEX", {full, a, m, m, number(5)}, array_of(positions)},
+      {"krREGEX", {full, groups, m, m, number(4)}, number(32767)},
+      {"krREGEX", {full, groups, m, m, number(5)}, array_of(positions)},
+      {"krREGEX", {full, groups, m, text(u"$64"), number(-1)}, full},
+      {"krREGEX", {bang_last, text(u"a(?=[^!]*!)"), m, m, number(4)}, number(32766)},
+      {"krREGEX", {many_a, a, m, text(u"$`"), number(-1)}, kValueError},  // too long a result
+      // Calls that cannot finish answer not_found_return.
+      {"krREGEX", {many_a, alternation}, kValueError},
+      {"krREGEX", {many_a, alternation, m, m, m, number(0)}, number(0)},
+      {"krREGEX", {many_a, text(u"(a*)*[^a]")}, kValueError},
+      {"krREGEX", {many_a, alternation, m, text(u"x"), m, kNA}, kNA},
   };
-  for (const auto& c : cases) {
+  for (std::size_t row = 0; row < std::size(cases); ++row) {
     clsKestrune object;
-    std::vector<Variant> arguments = c.arguments;
-    EXPECT_EQ(test::call_with(object, c.member, arguments), c.expected) << c.what;
+    std::vector<Variant> arguments = cases[row].arguments;
+    EXPECT_EQ(test::call_with(object, cases[row].member, arguments), cases[row].expected)
+        << "row " << row;
   }
   // Grids at the cap and lists within the result limit are built.
   EXPECT_TRUE(
-      call_new("krSEARCH", {text(std::u16string(2048, u'x')), text(u"x"), missing(), number(13)})
-          .is_array());
-  EXPECT_TRUE(call_new("krSEARCH", {text(wide), text(u"a"), missing(), number(13), missing(),
-                                    missing(), missing(), number(4000)})
-                  .is_array());
+      call_new("krSEARCH", {text(std::u16string(2048, u'x')), x, m, number(13)}).is_array());
+  EXPECT_TRUE(call_new("krSEARCH", {wide, a, m, number(13), m, m, m, number(4000)}).is_array());
 }
 
 struct Call {

@@ -1,5 +1,5 @@
 // krGETWORD, krST and krCONCATULA where the shared call table cannot reach (tabs, value kinds
-// no worksheet call writes, defaults written back, full-length cells), and the upper-casing.
+// no worksheet call writes), and the upper-casing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,35 +37,26 @@ Variant list_value() {
 
 constexpr std::u16string_view kFox = u"The quick brown fox";
 
-struct Case {
-  const char* why;
-  std::string_view member;
-  std::vector<Variant> arguments;
-  Variant expected;
-};
-
-void expect_answers(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    clsKestrune object;
-    std::vector<Variant> arguments = c.arguments;
-    EXPECT_EQ(test::call_with(object, c.member, arguments), c.expected);
-  }
-}
-
 TEST(WordMembers, AnswerForValuesNoWorksheetCallWrites) {
-  expect_answers({
-      {"blank then tab: the empty piece between is passed over",
-       "krGETWORD",
-       {text(u"The \tquick"), number(2)},
-       text(u"quick")},
-      {"a run of tabs", "krGETWORD", {text(u"a\t\t\tb"), number(2)}, text(u"b")},
-      {"16-bit position", "krGETWORD", {text(kFox), Variant::i2(3)}, text(u"brown")},
-      {"16-bit integer", "krST", {Variant::i2(-13)}, text(u"-13th")},
-      {"single in its own digits", "krST", {Variant::r4(2.2f)}, text(u"2.2nd")},
-      {"date", "krST", {Variant::date(46362)}, text(u"12/6/2026th")},
-      {"date with a time ends in a letter", "krST", {Variant::date(46362.5)}, kValueError},
-  });
+  const struct {
+    const char* why;
+    std::string_view member;
+    Variant argument_1, argument_2;
+    Variant expected;
+  } cases[] = {
+      {"blank then tab: the empty piece between is passed over", "krGETWORD", text(u"The \tquick"),
+       number(2), text(u"quick")},
+      {"a run of tabs", "krGETWORD", text(u"a\t\t\tb"), number(2), text(u"b")},
+      {"16-bit position", "krGETWORD", text(kFox), Variant::i2(3), text(u"brown")},
+      {"16-bit integer", "krST", Variant::i2(-13), missing(), text(u"-13th")},
+      {"single in its own digits", "krST", Variant::r4(2.2f), missing(), text(u"2.2nd")},
+      {"date", "krST", Variant::date(46362), missing(), text(u"12/6/2026th")},
+      {"date with a time ends in a letter", "krST", Variant::date(46362.5), missing(), kValueError},
+  };
+  for (const auto& c : cases) {
+    clsKestrune object;
+    EXPECT_EQ(test::call(object, c.member, {c.argument_1, c.argument_2}), c.expected) << c.why;
+  }
 }
 
 TEST(GetWord, NotFoundReturnComesBackAsGiven) {
@@ -82,33 +73,25 @@ TEST(GetWord, NotFoundReturnComesBackAsGiven) {
 // turn; expected[j] lists the answers with argument j replaced, kind by kind.
 void expect_every_kind(std::string_view member, const std::vector<Variant>& base,
                        const std::vector<std::vector<Variant>>& expected) {
-  const char* const names[] = {"blank",
-                               "null",
-                               "error value",
-                               "missing",
-                               "Nothing",
-                               "reference",
-                               "reference of a reference",
-                               "reference to a range",
-                               "range value",
-                               "list"};
   for (std::size_t j = 0; j < expected.size(); ++j) {
     const Variant referred = base[j];
-    const Variant kinds[] = {Variant(),
-                             Variant::null(),
-                             Variant::error(worksheet_error::kDiv0),
-                             missing(),
-                             Variant::object(nullptr),
-                             reference(referred),
-                             reference(reference(referred)),
-                             reference(range_value()),
-                             range_value(),
-                             list_value()};
+    const std::pair<const char*, Variant> kinds[] = {
+        {"blank", Variant()},
+        {"null", Variant::null()},
+        {"error value", Variant::error(worksheet_error::kDiv0)},
+        {"missing", missing()},
+        {"Nothing", Variant::object(nullptr)},
+        {"reference", reference(referred)},
+        {"reference of a reference", reference(reference(referred))},
+        {"reference to a range", reference(range_value())},
+        {"range value", range_value()},
+        {"list", list_value()},
+    };
     ASSERT_EQ(std::size(kinds), expected[j].size()) << "argument " << j;
     for (std::size_t i = 0; i < std::size(kinds); ++i) {
-      SCOPED_TRACE("argument " + std::to_string(j) + ": " + names[i]);
+      SCOPED_TRACE("argument " + std::to_string(j) + ": " + kinds[i].first);
       std::vector<Variant> arguments = base;
-      arguments[j] = kinds[i];
+      arguments[j] = kinds[i].second;
       clsKestrune object;
       EXPECT_EQ(test::call_with(object, member, arguments), expected[j][i]);
     }
@@ -143,38 +126,6 @@ TEST(Ordinal, EveryKindOfValueInEveryArgument) {
 TEST(TextFormula, EveryKindOfValue) {
   const Variant e = kValueError, eight = number(8);
   expect_every_kind("krCONCATULA", {text(u"5+3")}, {{e, e, e, e, e, eight, eight, e, e, e}});
-}
-
-TEST(WordMembers, WriteTheirDefaultsIntoTheCallersArguments) {
-  clsKestrune object;
-  std::vector<Variant> word = {text(kFox), number(2)};
-  EXPECT_EQ(test::call_with(object, "krGETWORD", word), text(u"quick"));
-  EXPECT_EQ(word, (std::vector<Variant>{text(kFox), number(2), text(u"( {1,}|\t{1,})"), truth(true),
-                                        truth(false), kValueError}));
-  std::vector<Variant> ordinal = {number(3)};
-  EXPECT_EQ(test::call_with(object, "krST", ordinal), text(u"3rd"));
-  EXPECT_EQ(ordinal, (std::vector<Variant>{number(3), truth(false), truth(false)}));
-}
-
-TEST(GetWord, FullLengthCells) {
-  const std::u16string left(16'000, u'x'), right(16'766, u'y');
-  const std::u16string cell = left + u" " + right;  // 32,767 units
-  std::u16string many_words;
-  for (int i = 0; i < 10'000; ++i) many_words += u"w ";
-  const Variant from_right = truth(true);
-  expect_answers({
-      {"2nd of two long words", "krGETWORD", {text(cell), number(2)}, text(right)},
-      {"from the right",
-       "krGETWORD",
-       {text(cell), number(2), missing(), missing(), from_right},
-       text(left)},
-      // 10,001 pieces: more than a result grid may hold, yet every word can be had.
-      {"the last of 10,000 words", "krGETWORD", {text(many_words), number(10'000)}, text(u"w")},
-      {"past the last of 10,000 words",
-       "krGETWORD",
-       {text(many_words), number(10'001)},
-       kValueError},
-  });
 }
 
 TEST(UpperCase, OneUnitAtATimeWhenTheUpperCaseIsOneUnit) {
