@@ -103,7 +103,7 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
   StepCounter counter(sites_, scan_cost_, budget);
   MatchResources& resources = MatchResources::for_this_thread();
   pcre2_match_data* data = resources.data(engine_group_count_ + 1);
-  pcre2_set_callout(resources.context(), sites_.empty() ? nullptr : at_site, &counter);
+  resources.set_callout(sites_.empty() ? nullptr : at_site, &counter);
   bool interpreted = !jit_;
   int rc = run(text, start, counter, jit_, data, resources.context());
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
@@ -124,6 +124,12 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
 void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
                                  std::span<std::size_t> spans) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+  // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
+  if (spans.size() == 2) {
+    spans[0] = ovector[0];
+    spans[1] = ovector[1];
+    return;
+  }
   // Groups from rc on took no part in the match.
   const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
   const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
@@ -137,7 +143,8 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,
                          bool jit, pcre2_match_data* data, pcre2_match_context* context) const {
-  counter.set_weights(StepBudget::weights(engine_group_count_, !jit));
+  // Only the sites charge the budget.
+  if (!sites_.empty()) counter.set_weights(StepBudget::weights(engine_group_count_, !jit));
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   if (jit) return pcre2_jit_match(code_, subject, text.size(), start, 0, data, context);
   return pcre2_match(code_, subject, text.size(), start, PCRE2_NO_JIT, data, context);

@@ -36,13 +36,11 @@ MatchResources::~MatchResources() {
   pcre2_match_context_free(context_);
 }
 
-pcre2_match_data* MatchResources::data(std::uint32_t pairs) {
-  if (!data_ || data_pairs_ < pairs) {
-    release_data();
-    data_pairs_ = std::max(pairs, kMinimumPairs);
-    data_ = pcre2_match_data_create(data_pairs_, nullptr);
-    if (!data_) fail("no memory for regular-expression matching");
-  }
+pcre2_match_data* MatchResources::larger_data(std::uint32_t pairs) {
+  release_data();
+  data_pairs_ = std::max(pairs, kMinimumPairs);
+  data_ = pcre2_match_data_create(data_pairs_, nullptr);
+  if (!data_) fail("no memory for regular-expression matching");
   return data_;
 }
 
