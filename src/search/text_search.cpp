@@ -17,15 +17,20 @@
 namespace kestrune {
 namespace {
 
+// A number as to_number reads it, without the call for the kinds most arguments have.
+double plain_number(const Variant& value) {
+  if (value.type() == VariantType::r8) return value.numeric_value();
+  if (value.is_boolean()) return value.boolean_value() ? -1 : 0;
+  return to_number(value);
+}
+
 // The result code return_type selects: the codes compare by equality with the value as passed,
 // so 1.5 or 0 select none and a null equals none; a text that is not a number is a Failure.
 std::optional<ResultCode> selected_code(const Variant& return_type) {
   if (return_type.is_null() || (return_type.is_object() && dereference(return_type).is_null())) {
     return std::nullopt;
   }
-  // Most codes arrive as numbers, a default just written among them.
-  const double value =
-      return_type.type() == VariantType::r8 ? return_type.numeric_value() : to_number(return_type);
+  const double value = plain_number(return_type);
   const bool known = value == double(ResultCode::pattern_query) ||
                      (value >= double(kFirstResultCode) && value <= double(kLastResultCode));
   if (!known) return std::nullopt;
@@ -73,6 +78,7 @@ std::optional<ResultCode> fill_defaults(const TextSearchArguments& a) {
 // to -1, replace every match. (A text that is no number never gets here: comparing it with the
 // pattern-query code has already failed.)
 bool replaces_first_match_only(const Variant& replace_all) {
+  if (replace_all.is_boolean()) return !replace_all.boolean_value();  // most are, or defaulted
   const Variant value = dereference(replace_all);
   if (value.is_null()) return false;  // Not Null is Null, which a condition reads as false
   if (value.is_boolean()) return !value.boolean_value();
@@ -88,7 +94,7 @@ bool truth_of(const Variant* argument, bool absent) {
 
 double number_of(const Variant* argument) {
   if (!argument) return 0;
-  return argument->type() == VariantType::r8 ? argument->numeric_value() : to_number(*argument);
+  return plain_number(*argument);
 }
 
 // Where the arguments that are not texts are converted to texts. Most calls convert none: the
