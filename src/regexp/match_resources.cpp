@@ -17,8 +17,9 @@ constexpr std::uint32_t kMinimumPairs = 16;
 
 }  // namespace
 
-MatchResources& MatchResources::for_this_thread() {
+MatchResources& MatchResources::make_for_this_thread(MatchResources*& made) {
   thread_local MatchResources resources;
+  made = &resources;
   return resources;
 }
 

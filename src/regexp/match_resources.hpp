@@ -10,7 +10,12 @@ namespace kestrune::regexp_internal {
 
 class MatchResources {
  public:
-  static MatchResources& for_this_thread();
+  // The thread's resources, made on its first search; asked for on every search, so the
+  // common case is one read of a plain thread-local pointer.
+  static MatchResources& for_this_thread() {
+    thread_local MatchResources* made = nullptr;
+    return made ? *made : make_for_this_thread(made);
+  }
 
   MatchResources();
   ~MatchResources();
@@ -34,6 +39,7 @@ class MatchResources {
   void release_data();
 
  private:
+  static MatchResources& make_for_this_thread(MatchResources*& made);
   pcre2_match_data* larger_data(std::uint32_t pairs);
 
   pcre2_match_context* context_ = nullptr;

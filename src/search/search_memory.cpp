@@ -18,15 +18,4 @@ const std::u16string& SearchMemory::translate(std::u16string_view find_text,
   return pattern_;
 }
 
-RegExp& SearchMemory::matcher_for_pattern(bool ignore_case) {
-  if (matcher_holds_pattern_) {
-    matcher_.reuse_compiled_pattern();
-  } else {
-    matcher_.set_pattern(pattern_);
-    matcher_holds_pattern_ = true;
-  }
-  matcher_.IgnoreCase = ignore_case;
-  return matcher_;
-}
-
 }  // namespace kestrune

@@ -38,7 +38,16 @@ class SearchMemory {
   // The matcher set to the pattern pattern_for answered last and to the case rule. A column of
   // calls asks for the same pattern over and over: it is compared and copied only when the
   // translation changed, and otherwise searches with the pattern compiled for the last call.
-  RegExp& matcher_for_pattern(bool ignore_case);
+  RegExp& matcher_for_pattern(bool ignore_case) {
+    if (matcher_holds_pattern_) {
+      matcher_.reuse_compiled_pattern();
+    } else {
+      matcher_.set_pattern(pattern_);
+      matcher_holds_pattern_ = true;
+    }
+    matcher_.IgnoreCase = ignore_case;
+    return matcher_;
+  }
 
   // Room for the text of one call reversed, to search from the right; reused from call to call.
   std::u16string& reversal_room() { return reversed_; }
