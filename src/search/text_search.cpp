@@ -103,7 +103,7 @@ class ConversionRoom {
  public:
   ConversionRoom() {}  // the texts are not built, and their bytes not cleared, until needed
   ~ConversionRoom() {
-    if (built_) std::destroy_at(&texts_);
+    if (built_) std::destroy_at(&texts);
   }
   ConversionRoom(const ConversionRoom&) = delete;
   ConversionRoom& operator=(const ConversionRoom&) = delete;
@@ -111,15 +111,15 @@ class ConversionRoom {
   std::u16string_view text_of(const Variant& argument, std::size_t slot) {
     if (argument.is_text()) return argument.text_value();
     if (!built_) {
-      std::construct_at(&texts_);
+      std::construct_at(&texts);
       built_ = true;
     }
-    return to_text_view(argument, texts_[slot]);
+    return to_text_view(argument, texts[slot]);
   }
 
  private:
   union {
-    std::array<std::u16string, 5> texts_;
+    std::array<std::u16string, 5> texts;
   };
   bool built_ = false;
 };
