@@ -7,9 +7,11 @@
 //   for (const ArrayBound& bound : bounds) use(bound);
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace kestrune {
@@ -19,6 +21,33 @@ class InlineVector {
   static_assert(std::is_trivially_copyable_v<T>, "kept in place and copied as values");
 
  public:
+  // The room in place is neither built nor cleared: a list made on every call is mostly short,
+  // and clearing all of it would cost more than filling what is used.
+  InlineVector() {}
+  // Copies only the values that are set.
+  InlineVector(const InlineVector& other) : size_(other.size_), on_heap_(other.on_heap_) {
+    copy_in_place(other);
+  }
+  InlineVector(InlineVector&& other) noexcept
+      : size_(other.size_), on_heap_(std::move(other.on_heap_)) {
+    copy_in_place(other);
+  }
+  InlineVector& operator=(const InlineVector& other) {
+    if (this != &other) {
+      size_ = other.size_;
+      on_heap_ = other.on_heap_;
+      copy_in_place(other);
+    }
+    return *this;
+  }
+  InlineVector& operator=(InlineVector&& other) noexcept {
+    size_ = other.size_;
+    on_heap_ = std::move(other.on_heap_);
+    copy_in_place(other);
+    return *this;
+  }
+  ~InlineVector() = default;
+
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   const T* data() const { return size_ <= N ? in_place_.data() : on_heap_.data(); }
@@ -42,8 +71,14 @@ class InlineVector {
   }
 
  private:
+  void copy_in_place(const InlineVector& other) {
+    if (size_ <= N) std::copy_n(other.in_place_.data(), size_, in_place_.data());
+  }
+
   std::size_t size_ = 0;
-  std::array<T, N> in_place_{};
+  union {
+    std::array<T, N> in_place_;  // the first size_ are set
+  };
   std::vector<T> on_heap_;  // all the values, once there are more than N
 };
 

@@ -5,6 +5,7 @@
 // text with the first or every match replaced. The pattern and the replacement reach the
 // regular-expression service unchanged. A text without a match and every failure answer the
 // caller's not_found_return.
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -39,6 +40,13 @@ constexpr std::array kKnownReturnTypes{every_match_replaced, first_match_replace
 
 // The known return type that `return_type` equals as a number; nullopt for any other value.
 std::optional<ReturnType> known_return_type(const Variant& return_type) {
+  if (return_type.type() == VariantType::r8) {  // most are, a default just written among them
+    const double value = return_type.numeric_value();
+    const auto known = std::find_if(kKnownReturnTypes.begin(), kKnownReturnTypes.end(),
+                                    [&](ReturnType code) { return double(code) == value; });
+    if (known == kKnownReturnTypes.end()) return std::nullopt;
+    return *known;
+  }
   for (ReturnType code : kKnownReturnTypes) {
     if (equals_number(return_type, code)) return code;
   }

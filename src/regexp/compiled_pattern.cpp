@@ -103,14 +103,21 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
   StepCounter counter(sites_, scan_cost_, budget);
   MatchResources& resources = MatchResources::for_this_thread();
   pcre2_match_data* data = resources.data(engine_group_count_ + 1);
-  pcre2_set_callout(resources.context(), sites_.empty() ? nullptr : at_site, &counter);
+  resources.set_callout(sites_.empty() ? nullptr : at_site, &counter);
   bool interpreted = !jit_;
   int rc = run(text, start, counter, jit_, data, resources.context());
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     interpreted = true;
     rc = run(text, start, counter, false, data, resources.context());
   }
-  if (rc >= 0) copy_spans(rc, data, spans);
+  if (rc >= 0 && spans.size() == 2) {
+    // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
+    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+    spans[0] = ovector[0];
+    spans[1] = ovector[1];
+  } else if (rc >= 0) {
+    copy_spans(rc, data, spans);
+  }
   if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
@@ -137,7 +144,8 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,
                          bool jit, pcre2_match_data* data, pcre2_match_context* context) const {
-  counter.set_weights(StepBudget::weights(engine_group_count_, !jit));
+  // Only the sites charge the budget.
+  if (!sites_.empty()) counter.set_weights(StepBudget::weights(engine_group_count_, !jit));
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   if (jit) return pcre2_jit_match(code_, subject, text.size(), start, 0, data, context);
   return pcre2_match(code_, subject, text.size(), start, PCRE2_NO_JIT, data, context);

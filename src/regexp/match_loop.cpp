@@ -13,12 +13,6 @@ void MatchList::add(std::size_t start, std::size_t end) {
   spans_.push_back({start, end});
 }
 
-void GroupSpans::reset(std::size_t count) {
-  count_ = count;
-  if (count > kInPlace) on_heap_.resize(count);
-  std::fill_n(data(), count, kUnset);
-}
-
 void collect_matches(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,
                      StepBudget& budget, MatchList& matches) {
   std::array<std::size_t, 2> whole_match;

@@ -7,6 +7,7 @@
 //   collect_matches(pattern, u"a1b22", 0, budget, matches);  // "1" and "22" for \d+
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <span>
@@ -49,7 +50,11 @@ class MatchList {
 class GroupSpans {
  public:
   // Room for `count` spans, each kUnset.
-  void reset(std::size_t count);
+  void reset(std::size_t count) {
+    count_ = count;
+    if (count > kInPlace) on_heap_.resize(count);
+    std::fill_n(data(), count, kUnset);
+  }
   std::span<std::size_t> spans() { return {data(), count_}; }
   const std::size_t* data() const {
     return count_ <= kInPlace ? in_place_.data() : on_heap_.data();

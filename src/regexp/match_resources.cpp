@@ -17,8 +17,9 @@ constexpr std::uint32_t kMinimumPairs = 16;
 
 }  // namespace
 
-MatchResources& MatchResources::for_this_thread() {
+MatchResources& MatchResources::make_for_this_thread(MatchResources*& made) {
   thread_local MatchResources resources;
+  made = &resources;
   return resources;
 }
 
@@ -36,13 +37,11 @@ MatchResources::~MatchResources() {
   pcre2_match_context_free(context_);
 }
 
-pcre2_match_data* MatchResources::data(std::uint32_t pairs) {
-  if (!data_ || data_pairs_ < pairs) {
-    release_data();
-    data_pairs_ = std::max(pairs, kMinimumPairs);
-    data_ = pcre2_match_data_create(data_pairs_, nullptr);
-    if (!data_) fail("no memory for regular-expression matching");
-  }
+pcre2_match_data* MatchResources::larger_data(std::uint32_t pairs) {
+  release_data();
+  data_pairs_ = std::max(pairs, kMinimumPairs);
+  data_ = pcre2_match_data_create(data_pairs_, nullptr);
+  if (!data_) fail("no memory for regular-expression matching");
   return data_;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "base/same_text.hpp"
 #include "regexp/compiled_pattern.hpp"
@@ -19,15 +20,23 @@ RegExp::RegExp() = default;
 RegExp::~RegExp() = default;
 
 const regexp_internal::CompiledPattern& RegExp::compiled() {
+  const bool reuse = std::exchange(reuse_compiled_, false);
   if (!compiled_ || compiled_->ignore_case() != IgnoreCase ||
-      !same_text(compiled_->source(), Pattern)) {
+      (!reuse && !same_text(compiled_->source(), Pattern))) {
+    // Dropped first: a pattern that does not compile leaves nothing to be reused for it.
+    compiled_.reset();
+    compiled_for_pattern_ = false;
     compiled_ = regexp_internal::compiled_pattern_for(Pattern, IgnoreCase);
   }
+  compiled_for_pattern_ = true;
   return *compiled_;
 }
 
 void RegExp::set_pattern(std::u16string_view pattern) {
-  if (!same_text(Pattern, pattern)) Pattern.assign(pattern);
+  reuse_compiled_ = false;
+  if (same_text(Pattern, pattern)) return;
+  Pattern.assign(pattern);
+  compiled_for_pattern_ = false;
 }
 
 bool RegExp::Test(std::u16string_view text) {

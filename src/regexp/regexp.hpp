@@ -90,6 +90,10 @@ class RegExp {
   // Sets Pattern, copying the text only when it differs: a column of calls sets the same
   // pattern over and over.
   void set_pattern(std::u16string_view pattern);
+  // For an owner that changes Pattern only through set_pattern: its next search uses the pattern
+  // compiled for the last one without comparing the two texts (a column of calls searches with
+  // one pattern), unless set_pattern changed the text since. A set_pattern in between undoes it.
+  void reuse_compiled_pattern() { reuse_compiled_ = compiled_for_pattern_; }
 
   // True when the pattern matches anywhere in `text`.
   bool Test(std::u16string_view text);
@@ -110,6 +114,9 @@ class RegExp {
   const regexp_internal::CompiledPattern& compiled();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
+  // compiled_ was compiled for Pattern as set_pattern last set it.
+  bool compiled_for_pattern_ = false;
+  bool reuse_compiled_ = false;  // for the next search only
   // Where Execute gathers every match before it sizes its collection once; kept from call to
   // call, so that a matcher that lists many matches again and again takes its memory once.
   std::unique_ptr<regexp_internal::MatchList> gathered_;

@@ -14,6 +14,11 @@ bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 ReplacementTemplate::ReplacementTemplate(std::u16string_view r, std::uint32_t group_count,
                                          const GroupNames& group_names) {
+  // Most replacements are plain text.
+  if (r.find(u'$') == std::u16string_view::npos) {
+    add_literal(r);
+    return;
+  }
   std::size_t literal_start = 0;
   std::size_t i = 0;
   // Ends the literal text before position i and moves past a sequence of `length` units.

@@ -1,18 +1,12 @@
 #include "search/search_memory.hpp"
 
-#include "base/same_text.hpp"
 #include "search/search_syntax.hpp"
 
 namespace kestrune {
 
-const std::u16string& SearchMemory::pattern_for(std::u16string_view find_text,
-                                                std::u16string_view find_before_text,
-                                                std::u16string_view find_not_before_text) {
-  if (translated_ && same_text(find_text, find_text_) &&
-      same_text(find_before_text, find_before_text_) &&
-      same_text(find_not_before_text, find_not_before_text_)) {
-    return pattern_;
-  }
+const std::u16string& SearchMemory::translate(std::u16string_view find_text,
+                                              std::u16string_view find_before_text,
+                                              std::u16string_view find_not_before_text) {
   // Forget first, so that a translation that fails halfway leaves nothing half remembered.
   translated_ = false;
   matcher_holds_pattern_ = false;
@@ -22,15 +16,6 @@ const std::u16string& SearchMemory::pattern_for(std::u16string_view find_text,
   find_not_before_text_.assign(find_not_before_text);
   translated_ = true;
   return pattern_;
-}
-
-RegExp& SearchMemory::matcher_for_pattern(bool ignore_case) {
-  if (!matcher_holds_pattern_) {
-    matcher_.set_pattern(pattern_);
-    matcher_holds_pattern_ = true;
-  }
-  matcher_.IgnoreCase = ignore_case;
-  return matcher_;
 }
 
 }  // namespace kestrune

@@ -155,10 +155,6 @@ double sum_of_positive_windows(const MatchFigures& m) {
 
 }  // namespace
 
-bool needs_first_match_only(ResultCode code) {
-  return code <= ResultCode::text_from_window || code == ResultCode::found;
-}
-
 Variant search_result(ResultCode code, const SearchSubject& subject) {
   const MatchFigures m(subject);
   const bool rev = subject.from_right;

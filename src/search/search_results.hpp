@@ -24,7 +24,9 @@ struct SearchSubject {
 };
 
 // Whether `code` needs only the first match (so the other matches need not be found).
-bool needs_first_match_only(ResultCode code);
+inline bool needs_first_match_only(ResultCode code) {
+  return code <= ResultCode::text_from_window || code == ResultCode::found;
+}
 
 // The answer for a result code of matching (not the pattern query). A cut that cannot be made, or a
 // grid larger than kMaxGridCells, is a Failure.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -17,17 +17,28 @@
 namespace kestrune {
 namespace {
 
+// A number as to_number reads it, without the call for the kinds most arguments have.
+double plain_number(const Variant& value) {
+  if (value.type() == VariantType::r8) return value.numeric_value();
+  if (value.is_boolean()) return value.boolean_value() ? -1 : 0;
+  return to_number(value);
+}
+
 // The result code return_type selects: the codes compare by equality with the value as passed,
 // so 1.5 or 0 select none and a null equals none; a text that is not a number is a Failure.
 std::optional<ResultCode> selected_code(const Variant& return_type) {
   if (return_type.is_null() || (return_type.is_object() && dereference(return_type).is_null())) {
     return std::nullopt;
   }
-  const double value = to_number(return_type);
+  const double value = plain_number(return_type);
   const bool known = value == double(ResultCode::pattern_query) ||
                      (value >= double(kFirstResultCode) && value <= double(kLastResultCode));
-  if (!known || value != std::floor(value)) return std::nullopt;
-  return ResultCode(int(value));
+  if (!known) return std::nullopt;
+  // Within the codes' range the whole part is an int: no rounding call is needed to see a
+  // fraction.
+  const int whole = int(value);
+  if (double(whole) != value) return std::nullopt;
+  return ResultCode(whole);
 }
 
 // Writes a default into an argument the caller omitted; an argument the member does not have is
@@ -67,6 +78,7 @@ std::optional<ResultCode> fill_defaults(const TextSearchArguments& a) {
 // to -1, replace every match. (A text that is no number never gets here: comparing it with the
 // pattern-query code has already failed.)
 bool replaces_first_match_only(const Variant& replace_all) {
+  if (replace_all.is_boolean()) return !replace_all.boolean_value();  // most are, or defaulted
   const Variant value = dereference(replace_all);
   if (value.is_null()) return false;  // Not Null is Null, which a condition reads as false
   if (value.is_boolean()) return !value.boolean_value();
@@ -82,29 +94,57 @@ bool truth_of(const Variant* argument, bool absent) {
 
 double number_of(const Variant* argument) {
   if (!argument) return 0;
-  return argument->type() == VariantType::r8 ? argument->numeric_value() : to_number(*argument);
+  return plain_number(*argument);
 }
+
+// Where the arguments that are not texts are converted to texts. Most calls convert none: the
+// room is built only when one is.
+class ConversionRoom {
+ public:
+  ConversionRoom() {}  // the texts are not built, and their bytes not cleared, until needed
+  ~ConversionRoom() {
+    if (built_) std::destroy_at(&texts);
+  }
+  ConversionRoom(const ConversionRoom&) = delete;
+  ConversionRoom& operator=(const ConversionRoom&) = delete;
+
+  std::u16string_view text_of(const Variant& argument, std::size_t slot) {
+    if (argument.is_text()) return argument.text_value();
+    if (!built_) {
+      std::construct_at(&texts);
+      built_ = true;
+    }
+    return to_text_view(argument, texts[slot]);
+  }
+
+ private:
+  union {
+    std::array<std::u16string, 5> texts;
+  };
+  bool built_ = false;
+};
 
 // One call's arguments, read once: texts viewed in place where they are texts (converted into
 // `storage` otherwise), the rest as plain values. The search works on this alone.
 struct SearchRequest {
-  std::u16string_view subject;  // reversed when searching from the right
-  std::u16string_view find_text;
-  std::u16string_view find_before_text;
-  std::u16string_view find_not_before_text;
-  std::optional<std::u16string_view> replace_text;  // replace mode
+  std::u16string_view subject{};  // reversed when searching from the right
+  std::u16string_view find_text{};
+  std::u16string_view find_before_text{};
+  std::u16string_view find_not_before_text{};
+  std::optional<std::u16string_view> replace_text{};  // replace mode
   bool replace_first_only = false;
   bool case_sensitive = true;
   bool from_right = false;
-  std::optional<ResultCode> code;
+  std::optional<ResultCode> code{};
   double position_offset = 0;
   double length_offset = 0;
   const Variant* not_found_return = nullptr;
-  std::array<std::u16string, 5> storage;  // the conversions of arguments that are not texts
+  // Kept apart from the request's values, which are then set without clearing the room's.
+  ConversionRoom& storage;
 };
 
-std::u16string_view text_of(const Variant* argument, std::u16string& storage) {
-  return argument ? to_text_view(*argument, storage) : std::u16string_view();
+std::u16string_view text_of(const Variant* argument, ConversionRoom& storage, std::size_t slot) {
+  return argument ? storage.text_of(*argument, slot) : std::u16string_view();
 }
 
 // Reads in the order the arguments have always been read, so that the first unreadable one is
@@ -112,10 +152,10 @@ std::u16string_view text_of(const Variant* argument, std::u16string& storage) {
 void read_request(const TextSearchArguments& a, SearchMemory& memory, SearchRequest& r) {
   r.code = fill_defaults(a);
   r.not_found_return = a.not_found_return;
-  r.find_text = to_text_view(*a.find_text, r.storage[0]);
-  r.subject = to_text_view(*a.string_to_search, r.storage[1]);
-  r.find_before_text = text_of(a.find_before_text, r.storage[2]);
-  r.find_not_before_text = text_of(a.find_not_before_text, r.storage[3]);
+  r.find_text = r.storage.text_of(*a.find_text, 0);
+  r.subject = r.storage.text_of(*a.string_to_search, 1);
+  r.find_before_text = text_of(a.find_before_text, r.storage, 2);
+  r.find_not_before_text = text_of(a.find_not_before_text, r.storage, 3);
   r.from_right = truth_of(a.search_from_right, false);
   if (r.from_right) {
     // Copied backwards into the room it already has (assigning from reverse iterators would
@@ -131,7 +171,7 @@ void read_request(const TextSearchArguments& a, SearchMemory& memory, SearchRequ
 // What only a search that goes on to match reads: the pattern query answers without it.
 void read_matching_arguments(const TextSearchArguments& a, SearchRequest& r) {
   if (a.replace_text && !a.replace_text->is_missing()) {
-    r.replace_text = to_text_view(*a.replace_text, r.storage[4]);
+    r.replace_text = r.storage.text_of(*a.replace_text, 4);
     r.replace_first_only = replaces_first_match_only(*a.return_type);
     return;
   }
@@ -185,7 +225,8 @@ Variant answer_result_code(const SearchRequest& r, RegExp& re, ResultCode code,
 
 Variant search_or_replace(SearchMemory& memory, const TextSearchArguments& arguments,
                           const Variant* nth_piece) {
-  SearchRequest r;
+  ConversionRoom room;
+  SearchRequest r{.storage = room};
   read_request(arguments, memory, r);
   const std::u16string& pattern =
       memory.pattern_for(r.find_text, r.find_before_text, r.find_not_before_text);

@@ -161,7 +161,12 @@ class Variant {
   }
   void default_text(std::u16string_view value) {
     if (!is_missing()) return;
-    new (&text_) std::u16string(value);  // the marker stays if this fails
+    // The empty default, the most written, needs no copy.
+    if (value.empty()) {
+      new (&text_) std::u16string();
+    } else {
+      new (&text_) std::u16string(value);  // the marker stays if this fails
+    }
     type_ = VariantType::text;
   }
 

@@ -64,10 +64,9 @@ struct FormulaCut {
 // operator, the text after it), from one: case-sensitive, from the left, with the object's
 // memory, whose translation of the operators is made once.
 std::optional<FormulaCut> cut_at_first_operator(SearchMemory& memory, std::u16string_view formula) {
-  RegExp& re = memory.matcher();
-  re.IgnoreCase = false;
+  memory.pattern_for(kOperatorPattern, u"", u"");
+  RegExp& re = memory.matcher_for_pattern(/*ignore_case=*/false);
   re.Global = false;
-  re.Pattern = memory.pattern_for(kOperatorPattern, u"", u"");
   const MatchCollection matches = re.Execute(formula);
   if (matches.Count() == 0) return std::nullopt;
   const Match& op = matches.Item(0);
