@@ -41,9 +41,11 @@ class InlineVector {
     return *this;
   }
   InlineVector& operator=(InlineVector&& other) noexcept {
-    size_ = other.size_;
-    on_heap_ = std::move(other.on_heap_);
-    copy_in_place(other);
+    if (this != &other) {
+      size_ = other.size_;
+      on_heap_ = std::move(other.on_heap_);
+      copy_in_place(other);
+    }
     return *this;
   }
   ~InlineVector() = default;
