@@ -40,17 +40,15 @@ constexpr std::array kKnownReturnTypes{every_match_replaced, first_match_replace
 
 // The known return type that `return_type` equals as a number; nullopt for any other value.
 std::optional<ReturnType> known_return_type(const Variant& return_type) {
-  if (return_type.type() == VariantType::r8) {  // most are, a default just written among them
-    const double value = return_type.numeric_value();
-    const auto known = std::find_if(kKnownReturnTypes.begin(), kKnownReturnTypes.end(),
-                                    [&](ReturnType code) { return double(code) == value; });
-    if (known == kKnownReturnTypes.end()) return std::nullopt;
-    return *known;
-  }
-  for (ReturnType code : kKnownReturnTypes) {
-    if (equals_number(return_type, code)) return code;
-  }
-  return std::nullopt;
+  if (return_type.is_object()) return known_return_type(dereference(return_type));
+  if (return_type.is_null()) return std::nullopt;  // equal to no number
+  // Most are plain numbers, a default just written among them: read without the conversion call.
+  const double value =
+      return_type.type() == VariantType::r8 ? return_type.numeric_value() : to_number(return_type);
+  const auto known = std::find_if(kKnownReturnTypes.begin(), kKnownReturnTypes.end(),
+                                  [value](ReturnType code) { return double(code) == value; });
+  if (known == kKnownReturnTypes.end()) return std::nullopt;
+  return *known;
 }
 
 // Whether the call replaces (rather than reports), settling a missing return_type on the way.

@@ -110,14 +110,7 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
     interpreted = true;
     rc = run(text, start, counter, false, data, resources.context());
   }
-  if (rc >= 0 && spans.size() == 2) {
-    // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
-    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-    spans[0] = ovector[0];
-    spans[1] = ovector[1];
-  } else if (rc >= 0) {
-    copy_spans(rc, data, spans);
-  }
+  if (rc >= 0) copy_spans(rc, data, spans);
   if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
@@ -131,6 +124,12 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
 void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
                                  std::span<std::size_t> spans) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+  if (spans.size() == 2) {
+    // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
+    spans[0] = ovector[0];
+    spans[1] = ovector[1];
+    return;
+  }
   // Groups from rc on took no part in the match.
   const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
   const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
