@@ -25,7 +25,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #endif
 
@@ -68,53 +67,41 @@ inline std::size_t arrow_position(std::string_view line) {
   return std::string_view::npos;
 }
 
-// Follows a page's fences line by line: which lines are cases of a ```calls block. Other fenced
-// blocks (those of any other info string, and any fence nested in a longer one) are left alone.
-struct PageReader {
-  std::size_t fence = 0;
-  bool in_calls = false;
-
-  // False for a fence line; one that opens a ```calls block adds a table to `tables`.
-  bool is_case(std::string_view line, std::vector<CallTable>& tables) {
-    const std::size_t backticks = std::min(line.find_first_not_of('`'), line.size());
-    if (fence == 0 && backticks >= kShortestFence) {
-      fence = backticks;
-      const std::string_view info = trimmed(line.substr(backticks));
-      in_calls = info.starts_with(kCallsInfo);
-      if (in_calls) tables.emplace_back();
-      const std::size_t option = info.find(kSeparatorOption);
-      if (in_calls && option != std::string_view::npos) {
-        tables.back().decimal_separator = trimmed(info.substr(option + kSeparatorOption.size()));
-      }
-      return false;
-    }
-    if (fence != 0 && backticks >= fence && trimmed(line).size() == backticks) {
-      fence = 0;
-      in_calls = false;
-      return false;
-    }
-    return in_calls;
-  }
-};
-
 }  // namespace call_table_internal
 
-// The tables of a file's text: a page's blocks, or the one table of a table file. `name` labels
+// The tables of a file's text: a page's ```calls blocks (any other fenced block, and a fence
+// nested in a longer one, is left alone), or the one table of a table file. `name` labels
 // errors.
 inline std::vector<CallTable> parse_call_tables(const std::string& name, const std::string& text,
                                                 bool page) {
   using namespace call_table_internal;
   std::vector<CallTable> tables(page ? 0 : 1);
-  PageReader reader;
+  std::size_t fence = 0;  // the backticks of the open fence; 0 outside one
+  bool in_calls = !page;
   std::istringstream lines(text);
   std::string line;
   for (std::size_t number = 1; std::getline(lines, line); ++number) {
-    if (page ? !reader.is_case(line, tables) : line.starts_with('#')) continue;
+    const std::size_t backticks = page ? std::min(line.find_first_not_of('`'), line.size()) : 0;
+    if (fence == 0 && backticks >= kShortestFence) {
+      fence = backticks;
+      const std::string_view info = trimmed(std::string_view(line).substr(backticks));
+      in_calls = info.starts_with(kCallsInfo);
+      if (in_calls) tables.emplace_back();
+      const std::size_t option = info.find(kSeparatorOption);
+      if (in_calls && option != std::string_view::npos)
+        tables.back().decimal_separator = trimmed(info.substr(option + kSeparatorOption.size()));
+      continue;
+    }
+    if (fence != 0 && backticks >= fence && trimmed(line).size() == backticks) {
+      fence = 0;
+      in_calls = false;
+      continue;
+    }
+    if (!in_calls || trimmed(line).empty() || (!page && line.starts_with('#'))) continue;
     if (!page && line.starts_with(kSeparatorDirective)) {
       tables.back().decimal_separator = trimmed(line.substr(kSeparatorDirective.size()));
       continue;
     }
-    if (trimmed(line).empty()) continue;
     const std::string_view mark = page ? kArrow : "\t";
     const std::size_t at = page ? arrow_position(line) : line.find(mark);
     if (at == std::string::npos) {
@@ -162,21 +149,18 @@ inline CommandRun run_command(const std::string& command) {
   return run;
 }
 
-// The program beside the running test's build folder (build/<dir>/cli/kestrune), unless
-// KESTRUNE_PROGRAM names another.
-inline std::filesystem::path kestrune_program() {
-  if (const char* named = std::getenv("KESTRUNE_PROGRAM")) return named;
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "cli" /
-         "kestrune";
-}
-
-// Runs every call of the table in one `kestrune --json` with the table's decimal separator and
-// returns its output lines, one answer a call when all went well.
-inline std::vector<std::string> program_answers(const std::filesystem::path& program,
-                                                const CallTable& table) {
+// Runs every call of the table in one `kestrune --json` (the program beside the running test's
+// build folder, build/<dir>/cli/kestrune) with the table's decimal separator, and describes
+// every case that does not answer as expected, as "source:line: call" with both answers; none
+// when all agree.
+inline std::vector<std::string> wrong_answers(const std::string& source, const CallTable& table) {
+  const std::filesystem::path program =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "cli" /
+      "kestrune";
+  if (!std::filesystem::exists(program)) return {program.string() + " is not built"};
   char input_name[] = "/tmp/call_table_XXXXXX";
   const int input = mkstemp(input_name);
-  if (input < 0) return {};
+  if (input < 0) return {"no temporary file for the calls"};
   close(input);
   {
     std::ofstream calls(input_name);
@@ -186,17 +170,8 @@ inline std::vector<std::string> program_answers(const std::filesystem::path& pro
                                         table.decimal_separator + "' < '" + input_name + "'")
                                 .output);
   std::remove(input_name);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(output, line);) lines.push_back(line);
-  return lines;
-}
-
-// Runs the table through the program and describes every case that does not answer as expected,
-// as "source:line: call" with both answers; none when all agree.
-inline std::vector<std::string> wrong_answers(const std::string& source, const CallTable& table) {
-  const std::filesystem::path program = kestrune_program();
-  if (!std::filesystem::exists(program)) return {program.string() + " is not built"};
-  const std::vector<std::string> got = program_answers(program, table);
+  std::vector<std::string> got;
+  for (std::string line; std::getline(output, line);) got.push_back(line);
   if (got.size() != table.cases.size()) {
     return {source + ": " + std::to_string(got.size()) + " answers to " +
             std::to_string(table.cases.size()) + " calls"};

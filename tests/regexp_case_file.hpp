@@ -121,11 +121,6 @@ inline std::vector<Case> read_case_file(const std::string& path) {
   return cases;
 }
 
-inline std::string encode_span(std::size_t start, std::size_t end) {
-  if (start == regexp_internal::kUnset) return "-";
-  return std::to_string(start) + ":" + std::to_string(end);
-}
-
 // The group spans of every match, from the service's own loop; the whole-match positions are
 // checked against what the public Execute reports.
 inline std::string encode_matches(const Case& c, const MatchCollection& executed) {
@@ -150,7 +145,8 @@ inline std::string encode_matches(const Case& c, const MatchCollection& executed
     if (found++) out += ';';
     for (std::uint32_t g = 0; g <= pattern.group_count(); ++g) {
       if (g) out += ',';
-      out += encode_span(spans[2 * g], spans[2 * g + 1]);
+      const std::size_t start = spans[2 * g];
+      out += start == kUnset ? "-" : std::to_string(start) + ":" + std::to_string(spans[2 * g + 1]);
     }
     return c.global;
   });

@@ -1,5 +1,5 @@
 // Small helpers the test programs share: building Variants tersely, calling a member by name,
-// a scoped decimal separator, and reading result grids.
+// and a scoped decimal separator.
 #pragma once
 
 #include <initializer_list>
@@ -66,18 +66,5 @@ class ScopedDecimalSeparator {
   ScopedDecimalSeparator(const ScopedDecimalSeparator&) = delete;
   ScopedDecimalSeparator& operator=(const ScopedDecimalSeparator&) = delete;
 };
-
-// The list a result grid holds: its first column, checked to mirror its first row.
-inline std::vector<Variant> grid_list(const Variant& grid) {
-  std::vector<Variant> list;
-  if (!grid.is_array()) return list;
-  const Array& array = grid.array_value();
-  const auto side = std::int32_t(array.bounds()[0].count);
-  for (std::int32_t k = 1; k <= side; ++k) {
-    if (!(array.at(k, 1) == array.at(1, k))) return {};  // not a mirrored list
-    list.push_back(array.at(k, 1));
-  }
-  return list;
-}
 
 }  // namespace kestrune::test

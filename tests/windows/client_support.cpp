@@ -27,9 +27,6 @@ int Checks::report() const {
   return failed_ == 0 ? 0 : 1;
 }
 
-ComApartment::ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-ComApartment::~ComApartment() { CoUninitialize(); }
-
 ComPtr<IDispatch> create_kestrune(Checks& checks) {
   CLSID class_id{};
   HRESULT result = CLSIDFromProgID(kProgId, &class_id);
@@ -65,7 +62,7 @@ DISPID dispatch_id(IDispatch& object, std::u16string_view name) {
 }
 
 Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
-                  const std::vector<std::pair<DISPID, VARIANT*>>& named, WORD flags) {
+                  const std::vector<std::pair<DISPID, VARIANT*>>& named) {
   // DISPPARAMS: named arguments first, then the positional ones from last to first. The
   // VARIANTs are copied shallowly; the caller keeps owning what they hold.
   std::vector<VARIANT> block;
@@ -80,8 +77,9 @@ Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
   Invocation outcome;
   EXCEPINFO exception{};
   UINT argument_error = 0;
-  outcome.result = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                                 outcome.value.get(), &exception, &argument_error);
+  outcome.result =
+      object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                    &parameters, outcome.value.get(), &exception, &argument_error);
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
   outcome.scode = exception.scode;
   outcome.description = from_BSTR(exception.bstrDescription);

@@ -1,9 +1,8 @@
-// What the automation test client shares between its checks: counting checks, the COM
-// apartment, creating clsKestrune by its ProgID, one IDispatch::Invoke with its outcome, and
-// pumping the thread's messages while the server's timer or dialog needs them.
+// What the automation test client shares between its checks: counting checks, creating clsKestrune
+// by its ProgID, one IDispatch::Invoke with its outcome, and pumping the thread's messages while
+// the server's timer or dialog needs them.
 //
 //   Checks checks;
-//   ComApartment apartment;
 //   ComPtr<IDispatch> kestrune = create_kestrune(checks);
 //   Invocation answer = invoke(*kestrune, u"krVERSION", {});
 //   checks.expect(answer.text() == u"1.0", "krVERSION answers 1.0");
@@ -44,15 +43,6 @@ class Checks {
   int failed_ = 0;
 };
 
-// A single-threaded apartment for the life of the object.
-class ComApartment {
- public:
-  ComApartment();
-  ~ComApartment();
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-};
-
 inline constexpr const wchar_t* kProgId = L"Kestrune.clsKestrune";
 
 // A new clsKestrune by its ProgID; null (and a failed check) when it cannot be created.
@@ -78,8 +68,7 @@ DISPID dispatch_id(IDispatch& object, std::u16string_view name);
 // Invokes a member as a late-bound caller does: `arguments` in call order (passed as given, so
 // VT_BYREF ones by reference), `named` for named arguments.
 Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
-                  const std::vector<std::pair<DISPID, VARIANT*>>& named = {},
-                  WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+                  const std::vector<std::pair<DISPID, VARIANT*>>& named = {});
 Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments);
 
 // A caller's arguments as its variables, passed by value or, as VBA and VBScript pass

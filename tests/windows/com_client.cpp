@@ -39,12 +39,12 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::u16string mode = text_of(argv[1]);
-  ComApartment apartment;
-  Checks checks;
   if (mode == u"opened" && argc == 3) {  // run by the shell: no checks of its own
     record_opened(text_of(argv[2]));
     return 0;
   }
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  Checks checks;
   if (mode == u"unregistered") {
     check_unregistered(checks);
   } else if (mode == u"host" && argc == 3) {
@@ -63,5 +63,6 @@ int wmain(int argc, wchar_t** argv) {
     std::cerr << kUsage;
     return 2;
   }
+  CoUninitialize();
   return checks.report();
 }

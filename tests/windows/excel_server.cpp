@@ -40,10 +40,9 @@ std::wstring wide(const std::u16string& text) { return std::wstring(text.begin()
 std::u16string text_of(const std::wstring& text) {
   return std::u16string(text.begin(), text.end());
 }
-std::string utf8(std::u16string_view text) { return to_utf8(text); }
 
 std::u16string read_file(const std::u16string& path) {
-  std::ifstream file(utf8(path), std::ios::binary);
+  std::ifstream file(to_utf8(path), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   return from_utf8(bytes);
 }
@@ -97,8 +96,8 @@ IDispatch* make(Kind kind, std::u16string add_in = u"",
                 std::shared_ptr<std::u16string> imported = nullptr) {
   const Node node{kind, std::move(add_in), std::move(imported)};
   return new ScriptedObject(kMembers, [node](const ScriptedCall& call, VARIANT* result) {
-    std::ofstream(utf8(text_of(environment(L"KESTRUNE_HOST_LOG"))), std::ios::app)
-        << utf8(call_line(kKindNames[int(node.kind)], call)) << "\n";
+    std::ofstream(to_utf8(text_of(environment(L"KESTRUNE_HOST_LOG"))), std::ios::app)
+        << to_utf8(call_line(kKindNames[int(node.kind)], call)) << "\n";
     return answer(node, call, result);
   });
 }
@@ -155,7 +154,7 @@ HRESULT answer(const Node& node, const ScriptedCall& call, VARIANT* result) {
         return give_object(result, make(Kind::project, u"", node.imported));
       }
       if (member == u"SaveAs") {
-        std::ofstream(utf8(text_argument(call)), std::ios::binary) << utf8(*node.imported);
+        std::ofstream(to_utf8(text_argument(call)), std::ios::binary) << to_utf8(*node.imported);
       }
       return S_OK;
     case Kind::project:

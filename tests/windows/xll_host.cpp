@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <deque>
 #include <functional>
 #include <map>
@@ -35,10 +34,6 @@ constexpr std::size_t kMaxArity = 255;
 constexpr int kThreads = 4;
 constexpr int kThreadPasses = 10;
 constexpr int kLeakPasses = 5;
-
-std::u16string text_of(const Xloper12& value) {
-  return {reinterpret_cast<const char16_t*>(value.val.str + 1), std::size_t(value.val.str[0])};
-}
 
 // What the add-in registered, field by field as xlfRegister received it.
 struct Registered {
@@ -73,13 +68,12 @@ int answer_register(int count, Xloper12** arguments, Xloper12* result) {
   entry.argument_count = count;
   for (int i = 0; i < count; ++i) {
     if (xll::base_type(*arguments[i]) == xll::kTypeStr)
-      entry.texts.push_back(text_of(*arguments[i]));
+      entry.texts.push_back(xll::from_xloper(*arguments[i]).text_value());
     if (i == 5 && xll::base_type(*arguments[i]) == xll::kTypeNum)
       entry.macro_type = arguments[i]->val.num;
   }
   host.registered.push_back(std::move(entry));
-  result->val.num = double(host.registered.size());
-  result->xltype = xll::kTypeNum;
+  *result = *xll::to_result(Variant::number(double(host.registered.size())));
   return xll::kXlRetSuccess;
 }
 
@@ -89,9 +83,9 @@ Registered* registered_by_id(const Xloper12& id) {
   return index >= 1 && index <= host.registered.size() ? &host.registered[index - 1] : nullptr;
 }
 
-Registered* registered_by_name(const std::u16string& name) {
+Registered* registered_by_name(const Variant& name) {
   for (Registered& entry : host.registered) {
-    if (entry.texts.size() > 3 && entry.texts[3] == name) return &entry;
+    if (entry.texts.size() > 3 && name == Variant::text(entry.texts[3])) return &entry;
   }
   return nullptr;
 }
@@ -106,6 +100,7 @@ extern "C" __declspec(dllexport) int WINAPI
                  kestrune::xll::Xloper12* result) {
   namespace xll = kestrune::xll;
   using namespace kestrune::client;
+  using kestrune::Variant;
   ++host.callbacks;
   *result = xll::Xloper12{};
   switch (function) {
@@ -123,16 +118,13 @@ extern "C" __declspec(dllexport) int WINAPI
     case xll::kXlfUnregister:
       if (Registered* entry = count == 1 ? registered_by_id(*arguments[0]) : nullptr)
         entry->open = false;
-      result->val.xbool = TRUE;
-      result->xltype = xll::kTypeBool;
+      *result = *xll::to_result(Variant::boolean(true));
       return xll::kXlRetSuccess;
     case xll::kXlfSetName:
-      if (count == 1 && xll::base_type(*arguments[0]) == xll::kTypeStr) {
-        if (Registered* entry = registered_by_name(text_of(*arguments[0])))
-          entry->name_defined = false;
-      }
-      result->val.xbool = TRUE;
-      result->xltype = xll::kTypeBool;
+      if (Registered* entry =
+              count == 1 ? registered_by_name(xll::from_xloper(*arguments[0])) : nullptr)
+        entry->name_defined = false;
+      *result = *xll::to_result(Variant::boolean(true));
       return xll::kXlRetSuccess;
     default:
       return 32;  // failed: nothing else is offered
@@ -165,17 +157,35 @@ constexpr auto kCallers = make_callers(std::make_index_sequence<kMaxArity + 1>()
 
 // --- The host's side of the values ------------------------------------------------------------
 
-// Arguments as the host builds them: a reference's value, a range as xltypeMulti, an omitted
-// argument as xltypeMissing.
+// Whether the host can pass `value`: not a null, an error code without a worksheet name or an
+// array not shaped as a range.
+bool expressible(const Variant& value) {
+  if (value.is_object()) return expressible(value.object_value()->Value());
+  if (value.is_error())
+    return value.is_missing() || !cli::worksheet_error_name(value.error_code()).empty();
+  if (!value.is_array()) return !value.is_null();
+  const Array& array = value.array_value();
+  return array.dimensions() == 2 && array.bounds()[0].lower == 1 &&
+         std::ranges::all_of(array.elements(), expressible);
+}
+
+// Arguments as the host passes them: a reference's value, a range as xltypeMulti, an omitted
+// argument as xltypeMissing. A host's values take the same XLOPER12 forms as the add-in's
+// results, so the add-in's conversion builds them.
 class Arguments {
  public:
-  // False when `value` has no XLOPER12 form: a null, an error code without a worksheet name, an
-  // array not shaped as a range.
-  bool add(const Variant& value) {
-    Xloper12 built{};
-    const bool built_right = build(value, built);
-    values_.push_back(built);
-    return built_right;
+  explicit Arguments(std::span<const Variant> values) {
+    for (const Variant& value : values) {
+      Xloper12& built = values_.emplace_back(*xll::to_result(value));
+      if (value.is_missing()) built.xltype = xll::kTypeMissing;
+      if (built.xltype == xll::kTypeStr) {  // in this thread's result slot: a copy of its own
+        built.val.str = texts_.emplace_back(built.val.str, built.val.str[0] + 1).data();
+      }
+    }
+  }
+  Arguments(const Arguments&) = delete;
+  ~Arguments() {
+    for (Xloper12& value : values_) xll::free_result(value);
   }
   // One pointer for each of `arity` arguments, the ones not given omitted.
   std::vector<Xloper12*> pointers(std::size_t arity) {
@@ -188,47 +198,8 @@ class Arguments {
   }
 
  private:
-  bool build(const Variant& value, Xloper12& out) {
-    if (value.is_object()) return build(value.object_value()->Value(), out);
-    if (value.is_array()) return build_multi(value.array_value(), out);
-    if (value.is_missing()) {
-      out.xltype = xll::kTypeMissing;
-    } else if (value.is_empty()) {
-      out.xltype = xll::kTypeNil;
-    } else if (value.is_numeric()) {
-      out.val.num = value.numeric_value();
-      out.xltype = xll::kTypeNum;
-    } else if (value.is_boolean()) {
-      out.val.xbool = value.boolean_value();
-      out.xltype = xll::kTypeBool;
-    } else if (value.is_text()) {
-      std::u16string& counted = texts_.emplace_back(1, char16_t(value.text_value().size()));
-      counted += value.text_value();
-      out.val.str = reinterpret_cast<xll::XChar*>(counted.data());
-      out.xltype = xll::kTypeStr;
-    } else if (value.is_error() && value.error_code() - 0x800A07D0u <= 42) {
-      out.val.err = int(value.error_code() - 0x800A07D0u);
-      out.xltype = xll::kTypeErr;
-    } else {
-      return false;
-    }
-    return true;
-  }
-  bool build_multi(const Array& array, Xloper12& out) {
-    if (array.dimensions() != 2 || array.bounds()[0].lower != 1) return false;
-    std::vector<Xloper12>& cells = cells_.emplace_back(array.size());
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      if (!build(array.element(i), cells[i])) return false;
-    }
-    out.val.array = {cells.data(), std::int32_t(array.bounds()[0].count),
-                     std::int32_t(array.bounds()[1].count)};
-    out.xltype = xll::kTypeMulti;
-    return true;
-  }
-
   std::vector<Xloper12> values_;
-  std::deque<std::u16string> texts_;
-  std::deque<std::vector<Xloper12>> cells_;
+  std::deque<std::wstring> texts_;
 };
 
 // The table's answer in the form an XLOPER12 gives it: a number without a worksheet form is
@@ -256,7 +227,8 @@ struct AddIn {
   void(WINAPI* free_result)(Xloper12*) = nullptr;
 
   // The answer as the command line writes it; a heap result goes back to the add-in.
-  std::string call(const Function& function, Arguments& arguments) {
+  std::string call(const Function& function, std::span<const Variant> values) {
+    Arguments arguments(values);
     const std::vector<Xloper12*> pointers = arguments.pointers(function.arity);
     Xloper12* result = kCallers[function.arity](function.procedure, pointers.data());
     if (result == nullptr) return "no result";
@@ -281,29 +253,14 @@ std::vector<HostCase> host_cases(const AddIn& addin, const std::string& path, Ch
     const MemberInfo* member = find_member(call.name);
     const auto function =
         member ? addin.functions.find(std::string(member->name)) : addin.functions.end();
-    if (function == addin.functions.end()) continue;  // not a worksheet function
-    Arguments probe;
-    bool expressible = true;
-    for (const Variant& argument : call.arguments) expressible &= probe.add(argument);
-    if (!expressible) continue;
+    // Not a worksheet function, or not a call the host can make.
+    if (function == addin.functions.end() || !std::ranges::all_of(call.arguments, expressible))
+      continue;
     std::string expected = xloper_form(c.expected_json);
     if (expected.empty()) expected = c.expected_json;
     cases.push_back({c.where, &function->second, std::move(call.arguments), std::move(expected)});
   }
   return cases;
-}
-
-std::string run_case(AddIn& addin, const HostCase& c) {
-  Arguments arguments;
-  for (const Variant& argument : c.arguments) arguments.add(argument);
-  return addin.call(*c.function, arguments);
-}
-
-void check_cases(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  for (const HostCase& c : cases) {
-    const std::string got = run_case(addin, c);
-    checks.expect(got == c.expected, c.where + " gave " + got + ", expected " + c.expected);
-  }
 }
 
 // Results at the text limits: texts that fit the add-in's per-thread slot, those that need a
@@ -317,12 +274,9 @@ void check_text_limits(AddIn& addin, Checks& checks) {
   const auto regex = addin.functions.find("krREGEX");
   if (regex == addin.functions.end()) return;
   for (const Row& row : kRows) {
-    Arguments arguments;
-    for (const Variant& argument :
-         {Variant::text(std::u16string(row.letters, u'a')), Variant::text(u"a"), Variant::missing(),
-          Variant::text(u"$&$&"), Variant::number(-1)}) {
-      arguments.add(argument);
-    }
+    const Variant arguments[] = {Variant::text(std::u16string(row.letters, u'a')),
+                                 Variant::text(u"a"), Variant::missing(), Variant::text(u"$&$&"),
+                                 Variant::number(-1)};
     const std::string expected =
         row.answered ? cli::format_json(Variant::text(std::u16string(2 * row.letters, u'a')))
                      : R"({"error":"#VALUE!"})";
@@ -350,7 +304,7 @@ std::string registration_line(const std::vector<std::u16string>& texts, int argu
 void check_registrations(AddIn& addin, Checks& checks) {
   std::size_t expected_functions = 0;
   for (const MemberInfo& member : members()) {
-    const Registered* entry = registered_by_name(from_utf8(member.name));
+    const Registered* entry = registered_by_name(Variant::text(from_utf8(member.name)));
     const std::string what = "registration of " + std::string(member.name);
     checks.expect((entry != nullptr) == member.worksheet_function,
                   what + (member.worksheet_function ? ": missing" : ": not a worksheet function"));
@@ -429,7 +383,7 @@ DWORD WINAPI run_passes(void* parameter) {
   auto& work = *static_cast<Passes*>(parameter);
   for (int pass = 0; pass < work.count; ++pass) {
     for (const HostCase& c : *work.cases) {
-      const std::string got = run_case(*work.addin, c);
+      const std::string got = work.addin->call(*c.function, c.arguments);
       if (got == c.expected) continue;
       if (work.wrong++ == 0) work.first_wrong = c.where + " gave " + got;
     }
@@ -452,12 +406,6 @@ void check_threads(AddIn& addin, const std::vector<HostCase>& cases, Checks& che
                                           work[i].first_wrong);
   }
   checks.expect(host.callbacks == callbacks, "no callback during the calls");
-}
-
-void check_heap(AddIn& addin, const std::vector<HostCase>& cases, Checks& checks) {
-  Passes passes{&addin, &cases, kLeakPasses, 0, {}};
-  expect_heap_back(
-      std::to_string(kLeakPasses) + " more passes", [&] { run_passes(&passes); }, checks);
 }
 
 // An entry point of the add-in, typed.
@@ -484,22 +432,23 @@ void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& ch
   checks.expect(open() == 1, "xlAutoOpen");
   checks.expect(host.strings_given == 0, "the add-in's path went back through xlFree");
   check_registrations(addin, checks);
-  xll::Xloper12 name_asked{};
-  name_asked.val.num = 1;
-  name_asked.xltype = xll::kTypeNum;
+  Xloper12 name_asked = *xll::to_result(Variant::number(1));
   checks.expect(cli::format_json(xll::from_xloper(*info(&name_asked))) == "\"kestrune\"",
                 "the add-in's name");
 
   std::vector<HostCase> cases;
   for (const wchar_t* table_path : tables) {
-    const std::vector<HostCase> table =
-        host_cases(addin, to_utf8(reinterpret_cast<const char16_t*>(table_path)), checks);
-    check_cases(addin, table, checks);
-    cases.insert(cases.end(), table.begin(), table.end());
+    for (HostCase& c : host_cases(addin, to_utf8(text_of(table_path)), checks)) {
+      const std::string got = addin.call(*c.function, c.arguments);
+      checks.expect(got == c.expected, c.where + " gave " + got + ", expected " + c.expected);
+      cases.push_back(std::move(c));
+    }
   }
   check_text_limits(addin, checks);
   check_threads(addin, cases, checks);
-  check_heap(addin, cases, checks);
+  Passes more{&addin, &cases, kLeakPasses, 0, {}};
+  expect_heap_back(
+      std::to_string(kLeakPasses) + " more passes", [&] { run_passes(&more); }, checks);
 
   checks.expect(close() == 1, "xlAutoClose");
   bool all_removed = true;
