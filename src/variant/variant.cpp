@@ -93,10 +93,10 @@ Variant Variant::array(Array value) {
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-  if (a.type_ != b.type_) return false;
-  switch (a.type_) {
-    case VariantType::text:
-      return a.text_ == b.text_;
+  if (a.type() != b.type()) return false;
+  switch (a.type()) {
+    case VariantType::text:  // a lasting text equals an owned one with the same units
+      return a.text_value() == b.text_value();
     case VariantType::object:
       return a.object_ == b.object_;
     case VariantType::array:
