@@ -79,6 +79,11 @@ void Variant::release_owned() noexcept {
 
 void Variant::wrong_kind() { throw std::bad_variant_access(); }
 
+const std::u16string& Variant::lasting_text_value() const {
+  if (type_ != kLastingText) wrong_kind();
+  return *lasting_;
+}
+
 Variant Variant::object(std::shared_ptr<const Object> value) {
   Variant v(VariantType::object);
   new (&v.object_) std::shared_ptr<const Object>(std::move(value));

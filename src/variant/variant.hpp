@@ -227,9 +227,10 @@ class Variant {
     return number_;
   }
   const std::u16string& text_value() const {
-    if (type_ == VariantType::text) return text_;
-    if (type_ != kLastingText) wrong_kind();
-    return *lasting_;
+    // An owned text reads as before; the rare lasting one is looked up out of line.
+    if (type_ == VariantType::text) [[likely]]
+      return text_;
+    return lasting_text_value();
   }
   bool boolean_value() const {
     if (!is_boolean()) wrong_kind();
@@ -256,9 +257,10 @@ class Variant {
 
  private:
   // The kind of a text that refers to a LastingText. It owns nothing, so it copies as plain bits
-  // like a number; no automation type has this code, and type() reports it as a text.
-  static constexpr VariantType kLastingText =
-      VariantType(0x8000 | std::uint16_t(VariantType::text));
+  // like a number; no automation type has this code, and type() reports it as a text. It
+  // differs from the text code in more than one bit, so that a test for a text is not compiled
+  // into a masked comparison that every owned text then pays for.
+  static constexpr VariantType kLastingText = VariantType(0x7fff);
 
   explicit Variant(VariantType type) noexcept : type_(type), scalar_(0) {}
   template <class Number>
@@ -268,6 +270,7 @@ class Variant {
     return v;
   }
   [[noreturn]] static void wrong_kind();
+  const std::u16string& lasting_text_value() const;  // wrong_kind() unless a lasting text
   static bool owns(VariantType type) {
     return type == VariantType::text || type == VariantType::object || type == VariantType::array;
   }
