@@ -27,8 +27,6 @@ struct CommonCall {
 
 TEST(CommonPath, TakesNoHeapMemory) {
   const Variant subject = text(u"ab 12 cd 345");
-  // krGETWORD is given its separator: an omitted one is written back into the caller's
-  // argument, a text too long to be held in place.
   const CommonCall calls[] = {
       {"krSEARCH", {subject, text(u"cd"), missing(), number(1)}, number(7)},
       {"krSEARCH", {subject, text(u"[0-9]{1,}"), missing(), number(3)}, text(u"12")},
@@ -41,6 +39,8 @@ TEST(CommonPath, TakesNoHeapMemory) {
        text(u"ab #")},
       {"krCOUNTINCELL", {subject, text(u"?d")}, number(1)},
       {"krGETWORD", {subject, number(2), text(u" ")}, text(u"12")},
+      // The default separator, too long to be held in place, written into the omitted argument.
+      {"krGETWORD", {subject, number(2)}, text(u"12")},
       {"krCONCATULA", {text(u"=7*3.5")}, number(24.5)},
       {"krREGEX", {subject, text(u"\\d+"), missing(), missing(), number(1)}, number(4)},
       {"krREGEX", {subject, text(u"\\d+"), missing(), missing(), number(2)}, number(2)},

@@ -21,6 +21,8 @@
 namespace kestrune {
 namespace {
 
+const LastingText kLasting(u"a lasting text, longer than the short-string buffer");
+
 // One value of every kind, owned parts included.
 std::vector<Variant> values_of_every_kind() {
   Array grid = Array::two_dimensional(2, 2);
@@ -35,6 +37,7 @@ std::vector<Variant> values_of_every_kind() {
           Variant::date(45000.5),
           Variant::text(u"short"),
           Variant::text(std::u16string(100, u'x')),
+          Variant::lasting_text(kLasting),
           Variant::boolean(true),
           Variant::error(worksheet_error::kNA),
           Variant::missing(),
@@ -90,6 +93,11 @@ TEST(VariantValues, EqualityAndKinds) {
   EXPECT_FALSE(Variant::array(Array::one_dimensional(2, 0)) ==
                Variant::array(Array::one_dimensional(2, 1)));
   EXPECT_FALSE(Variant::error(worksheet_error::kNA).is_missing());
+  // A lasting text is a text like any other, to every reader.
+  const Variant lasting = Variant::lasting_text(kLasting);
+  EXPECT_EQ(lasting, Variant::text(kLasting.text()));
+  EXPECT_EQ(lasting.type(), VariantType::text);
+  EXPECT_EQ(&lasting.text_value(), &kLasting.text());  // referred to, not copied
 }
 
 TEST(InlineVector, KeepsValuesInOrderAcrossTheMoveToTheHeap) {
@@ -247,6 +255,7 @@ TEST(Conversions, EveryKindReadAsTextNumberAndTruth) {
       {Variant::text(u"0"), u"0", 0, false},
       {Variant::text(u"TRUE"), u"TRUE", none, true},
       {Variant::text(u"maybe"), u"maybe", none, none},
+      {Variant::lasting_text(kLasting), kLasting.text(), none, none},
       {Variant::number(0.1), u"0.1", 0.1, true},
       {Variant::i2(-7), u"-7", -7, true},
       {Variant::r4(0.1f), u"0.1", double(0.1f), true},

@@ -79,6 +79,11 @@ void Variant::release_owned() noexcept {
 
 void Variant::wrong_kind() { throw std::bad_variant_access(); }
 
+const std::u16string& Variant::lasting_text_value() const {
+  if (type_ != kLastingText) wrong_kind();
+  return *lasting_;
+}
+
 Variant Variant::object(std::shared_ptr<const Object> value) {
   Variant v(VariantType::object);
   new (&v.object_) std::shared_ptr<const Object>(std::move(value));
@@ -93,10 +98,10 @@ Variant Variant::array(Array value) {
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-  if (a.type_ != b.type_) return false;
-  switch (a.type_) {
-    case VariantType::text:
-      return a.text_ == b.text_;
+  if (a.type() != b.type()) return false;
+  switch (a.type()) {
+    case VariantType::text:  // a lasting text equals an owned one with the same units
+      return a.text_value() == b.text_value();
     case VariantType::object:
       return a.object_ == b.object_;
     case VariantType::array:

@@ -64,6 +64,21 @@ inline constexpr std::uint32_t kNA = 0x800A07FAu;     // #N/A
 class Variant;
 class Array;
 
+// A text made once for the whole run, which Variants refer to instead of copying: a default that
+// is written into many arguments and is too long to be held in place. Its characters are never
+// freed, so a Variant that refers to them may outlive the LastingText itself.
+//
+//   static const LastingText kSeparator(u"( {1,}|\t{1,})");
+//   argument.default_lasting_text(kSeparator);   // no memory taken
+class LastingText {
+ public:
+  explicit LastingText(std::u16string_view text) : text_(new std::u16string(text)) {}
+  const std::u16string& text() const { return *text_; }
+
+ private:
+  const std::u16string* text_;  // never deleted: see above
+};
+
 // A cell reference: an object whose default value is read when the reference is used.
 class Object {
  public:
@@ -131,6 +146,12 @@ class Variant {
     new (&v.text_) std::u16string(std::move(value));
     return v;
   }
+  // A text that refers to a lasting one: copying it, moving it and dropping it take no memory.
+  static Variant lasting_text(const LastingText& value) {
+    Variant v(kLastingText);
+    v.lasting_ = &value.text();
+    return v;
+  }
   static Variant boolean(bool value) {
     Variant v(VariantType::boolean);
     v.boolean_ = value;
@@ -169,11 +190,17 @@ class Variant {
     }
     type_ = VariantType::text;
   }
+  void default_lasting_text(const LastingText& value) noexcept {
+    if (!is_missing()) return;
+    type_ = kLastingText;
+    lasting_ = &value.text();
+  }
 
-  VariantType type() const { return type_; }
+  // A lasting text is a text to every reader.
+  VariantType type() const { return type_ == kLastingText ? VariantType::text : type_; }
   bool is_empty() const { return type_ == VariantType::empty; }
   bool is_null() const { return type_ == VariantType::null; }
-  bool is_text() const { return type_ == VariantType::text; }
+  bool is_text() const { return type_ == VariantType::text || type_ == kLastingText; }
   bool is_boolean() const { return type_ == VariantType::boolean; }
   bool is_error() const { return type_ == VariantType::error; }
   bool is_object() const { return type_ == VariantType::object; }
@@ -200,8 +227,10 @@ class Variant {
     return number_;
   }
   const std::u16string& text_value() const {
-    if (!is_text()) wrong_kind();
-    return text_;
+    // An owned text reads as before; the rare lasting one is looked up out of line.
+    if (type_ == VariantType::text) [[likely]]
+      return text_;
+    return lasting_text_value();
   }
   bool boolean_value() const {
     if (!is_boolean()) wrong_kind();
@@ -227,6 +256,12 @@ class Variant {
   friend bool operator==(const Variant& a, const Variant& b);
 
  private:
+  // The kind of a text that refers to a LastingText. It owns nothing, so it copies as plain bits
+  // like a number; no automation type has this code, and type() reports it as a text. It
+  // differs from the text code in more than one bit, so that a test for a text is not compiled
+  // into a masked comparison that every owned text then pays for.
+  static constexpr VariantType kLastingText = VariantType(0x7fff);
+
   explicit Variant(VariantType type) noexcept : type_(type), scalar_(0) {}
   template <class Number>
   static Variant numeric(VariantType type, Number value) {
@@ -235,6 +270,7 @@ class Variant {
     return v;
   }
   [[noreturn]] static void wrong_kind();
+  const std::u16string& lasting_text_value() const;  // wrong_kind() unless a lasting text
   static bool owns(VariantType type) {
     return type == VariantType::text || type == VariantType::object || type == VariantType::array;
   }
@@ -263,6 +299,7 @@ class Variant {
     bool boolean_;
     std::uint32_t code_;
     std::u16string text_;
+    const std::u16string* lasting_;  // kLastingText
     std::shared_ptr<const Object> object_;
     Array* array_;  // owned; null only once taken by a move
   };
