@@ -14,7 +14,7 @@ namespace {
 
 // The answer as the command line writes it.
 std::string answer_json(const Invocation& answer) {
-  if (answer.answered()) return cli::format_json(answer.variant());
+  if (answer.result == S_OK) return cli::format_json(answer.variant());
   if (answer.result == DISP_E_EXCEPTION) {
     return R"({"failure":)" + cli::json_string(answer.description) + "}";
   }

@@ -38,19 +38,6 @@ ComPtr<IDispatch> create_kestrune(Checks& checks) {
   return object;
 }
 
-Variant Invocation::variant() const {
-  try {
-    return from_VARIANT(*value);
-  } catch (...) {
-    return Variant();
-  }
-}
-
-std::u16string Invocation::text() const {
-  const VARIANT& v = *value;
-  return V_VT(&v) == VT_BSTR ? from_BSTR(V_BSTR(&v)) : std::u16string();
-}
-
 DISPID dispatch_id(IDispatch& object, std::u16string_view name) {
   std::u16string copy(name);
   LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(copy.data())};
@@ -81,17 +68,12 @@ Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
       object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
                     &parameters, outcome.value.get(), &exception, &argument_error);
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+  const OwnedBstr description(exception.bstrDescription), source(exception.bstrSource),
+      help_file(exception.bstrHelpFile);
   outcome.scode = exception.scode;
-  outcome.description = from_BSTR(exception.bstrDescription);
-  outcome.source = from_BSTR(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
+  outcome.description = from_BSTR(description.get());
+  outcome.source = from_BSTR(source.get());
   return outcome;
-}
-
-Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments) {
-  return invoke(object, dispatch_id(object, name), std::move(arguments));
 }
 
 CallerArguments::CallerArguments(const std::vector<Variant>& values, bool by_reference) {
@@ -120,12 +102,6 @@ bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds lim
                               QS_ALLINPUT);
   }
 }
-
-void pump_for(std::chrono::milliseconds duration) {
-  pump_until([] { return false; }, duration);
-}
-
-std::string utf8(std::u16string_view text) { return to_utf8(text); }
 
 std::vector<TableCase> table_cases(const std::string& path, Checks& checks) {
   char separator[4] = {};

@@ -35,7 +35,7 @@ class StandInHost {
     SetEnvironmentVariableW(L"KESTRUNE_HOST_LOG", log_.c_str());
     CreateDirectoryW((environment(L"APPDATA") + L"\\Microsoft").c_str(), nullptr);
     CreateDirectoryW(add_ins_.c_str(), nullptr);
-    for (const wchar_t* name : kAddIns) std::ofstream(utf8(text_of((add_ins_ + name).c_str())));
+    for (const wchar_t* name : kAddIns) std::ofstream(to_utf8(text_of((add_ins_ + name).c_str())));
     set_registry_text(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", L"kestrune.xla");
     CLSIDFromProgID(L"Excel.Application", &class_id_);
     CoCreateInstance(class_id_, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&application_));
@@ -55,7 +55,7 @@ class StandInHost {
   }
   void clear_calls() { DeleteFileW(log_.c_str()); }
   std::vector<std::string> calls() const {
-    std::ifstream log(utf8(text_of(log_.c_str())));
+    std::ifstream log(to_utf8(text_of(log_.c_str())));
     std::vector<std::string> lines;
     for (std::string line; std::getline(log, line);) lines.push_back(line);
     return lines;
@@ -103,8 +103,9 @@ void check_run(const StandInHost& host, std::size_t described, const std::string
                                               ")");
   for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
     const std::vector<Variant> expected = test::expected_macro_options(row);
-    checks.expect(sent[row] == utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
-                  label + ": description " + std::to_string(row + 1) + " as seven arguments");
+    checks.expect(
+        sent[row] == to_utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
+        label + ": description " + std::to_string(row + 1) + " as seven arguments");
   }
 }
 
@@ -136,16 +137,10 @@ void check_description_runs(Checks& checks) {
   checks.expect(host.calls().empty(), "the timer is off after the run");
 }
 
-void check_help_file_path(IDispatch& object, const std::u16string& registered_folder,
-                          Checks& checks) {
-  const Invocation path = invoke(object, u"krHelpfilePath", {});
-  const std::u16string expected = registered_folder + u"\\kestrune.chm";
-  checks.expect(path.text() == expected,
-                "krHelpfilePath gives " + utf8(expected) + " (got " + utf8(path.text()) + ")");
-}
-
 // Where the "opened" mode keeps the address, beside the program.
-std::string opened_record_file() { return utf8(text_of(program_path().c_str())) + ".opened.txt"; }
+std::string opened_record_file() {
+  return to_utf8(text_of(program_path().c_str())) + ".opened.txt";
+}
 
 // While it lives, the shell opens https addresses with this program's "opened" mode, which
 // writes the address into a file, instead of with a browser.
@@ -178,18 +173,12 @@ class LinkOpener {
   const std::wstring previous_ = registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr);
 };
 
-BOOL CALLBACK collect_about_dialog(HWND window, LPARAM list) {
-  wchar_t caption[64] = {};
-  GetWindowTextW(window, caption, 64);
-  if (IsWindowVisible(window) && lstrcmpW(caption, L"About kestrune") == 0) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  }
-  return TRUE;
-}
-
+// The visible "About kestrune" windows (any owner's: the dialog is modeless).
 std::vector<HWND> about_dialogs() {
   std::vector<HWND> found;
-  EnumThreadWindows(GetCurrentThreadId(), &collect_about_dialog, reinterpret_cast<LPARAM>(&found));
+  for (HWND window = nullptr;
+       (window = FindWindowExW(nullptr, window, nullptr, L"About kestrune"));)
+    if (IsWindowVisible(window)) found.push_back(window);
   return found;
 }
 
@@ -231,7 +220,7 @@ void check_about_dialog(IDispatch& object, Checks& checks) {
     const bool opened = pump_until([&] { return !opener.opened().empty(); }, 10s);
     checks.expect(opened && opener.opened() == kMakerWebAddress && IsWindow(dialog),
                   "clicking the link has the shell open the maker's web address (got \"" +
-                      utf8(opener.opened()) + "\") and leaves the dialog open");
+                      to_utf8(opener.opened()) + "\") and leaves the dialog open");
   }
 
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kOK, BN_CLICKED),
@@ -250,14 +239,17 @@ void check_about_dialog(IDispatch& object, Checks& checks) {
 }  // namespace
 
 void record_opened(const std::u16string& address) {
-  std::ofstream(opened_record_file(), std::ios::binary) << utf8(address);
+  std::ofstream(opened_record_file(), std::ios::binary) << to_utf8(address);
 }
 
 void check_host_integration(const std::u16string& registered_folder, Checks& checks) {
   check_description_runs(checks);
   ComPtr<IDispatch> object = create_kestrune(checks);
   if (!object) return;
-  check_help_file_path(*object.Get(), registered_folder, checks);
+  const std::u16string help_file = registered_folder + u"\\kestrune.chm";
+  const std::u16string path = invoke(*object.Get(), u"krHelpfilePath", {}).text();
+  checks.expect(path == help_file,
+                "krHelpfilePath gives " + to_utf8(help_file) + " (got " + to_utf8(path) + ")");
   check_about_dialog(*object.Get(), checks);
 }
 

@@ -23,7 +23,7 @@ struct Procedure {
 };
 
 std::vector<std::string> logical_lines(const std::u16string& path) {
-  std::ifstream file(utf8(path), std::ios::binary);
+  std::ifstream file(to_utf8(path), std::ios::binary);
   std::stringstream raw;
   raw << file.rdbuf();
   std::string text = std::regex_replace(raw.str(), std::regex("\r\n"), "\n");
@@ -91,7 +91,7 @@ void check_addin_module(const std::u16string& path, Checks& checks) {
                 "kestrune.bas is a VBA module named kestrune");
   const std::string creation =
       "If kestrune_server Is Nothing Then Set kestrune_server = CreateObject(\"" +
-      utf8(text_of(kProgId)) + "\")";
+      to_utf8(text_of(kProgId)) + "\")";
   checks.expect(std::find(lines.begin(), lines.end(), creation) != lines.end(),
                 "the module creates one object, by its ProgID, on first use");
   std::map<std::string, Procedure> module = procedures(lines);
