@@ -17,11 +17,6 @@ void Checks::expect(bool passed, const std::string& what) {
   std::cout << "FAILED: " << what << std::endl;
 }
 
-void Checks::expect_hresult(HRESULT got, HRESULT expected, const std::string& what) {
-  expect(got == expected,
-         what + " (got " + hresult_text(got) + ", expected " + hresult_text(expected) + ")");
-}
-
 int Checks::report() const {
   std::cout << passed_ << " passed, " << failed_ << " failed" << std::endl;
   return failed_ == 0 ? 0 : 1;

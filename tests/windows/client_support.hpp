@@ -35,7 +35,13 @@ class Checks {
  public:
   // Counts one check; prints what failed.
   void expect(bool passed, const std::string& what);
-  void expect_hresult(HRESULT got, HRESULT expected, const std::string& what);
+  // Counts one check that `got` is `expected`; prints both when it is not.
+  void expect_equal(const std::string& got, const std::string& expected, const std::string& what) {
+    expect(got == expected, what + " (got " + got + ", expected " + expected + ")");
+  }
+  void expect_hresult(HRESULT got, HRESULT expected, const std::string& what) {
+    expect_equal(hresult_text(got), hresult_text(expected), what);
+  }
   // "N passed, M failed", and the exit status: 0 only when nothing failed.
   int report() const;
 

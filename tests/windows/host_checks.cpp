@@ -98,9 +98,8 @@ void check_run(const StandInHost& host, std::size_t described, const std::string
   for (const std::string& call : calls) {
     if (call.starts_with("Application.MacroOptions ")) sent.push_back(call);
   }
-  checks.expect(sent.size() == described, label + ": " + std::to_string(described) +
-                                              " descriptions (got " + std::to_string(sent.size()) +
-                                              ")");
+  checks.expect_equal(std::to_string(sent.size()), std::to_string(described),
+                      label + ": the descriptions sent");
   for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
     const std::vector<Variant> expected = test::expected_macro_options(row);
     checks.expect(
@@ -248,8 +247,7 @@ void check_host_integration(const std::u16string& registered_folder, Checks& che
   if (!object) return;
   const std::u16string help_file = registered_folder + u"\\kestrune.chm";
   const std::u16string path = invoke(*object.Get(), u"krHelpfilePath", {}).text();
-  checks.expect(path == help_file,
-                "krHelpfilePath gives " + to_utf8(help_file) + " (got " + to_utf8(path) + ")");
+  checks.expect_equal(to_utf8(path), to_utf8(help_file), "krHelpfilePath");
   check_about_dialog(*object.Get(), checks);
 }
 

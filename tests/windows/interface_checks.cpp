@@ -176,8 +176,7 @@ void check_members(IDispatch& object, ITypeInfo& vtable, Checks& checks) {
       compiled = signature(vtable, *function);
       vtable.ReleaseFuncDesc(function);
     }
-    const std::string expected = signature(member);
-    checks.expect(compiled == expected, "compiled " + compiled + "; declared " + expected);
+    checks.expect_equal(compiled, signature(member), "the compiled member, the table's");
 
     std::vector<std::u16string> asked{from_utf8(member.name)};
     for (char16_t& c : asked[0]) c = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
@@ -240,9 +239,8 @@ void check_argument_forms(IDispatch& object, Checks& checks) {
   LONG first = 0;
   SafeArrayPutElement(V_ARRAY(list.get()), &first, &range);
   VariantClear(&range);
-  const std::u16string extracted = invoke(object, u"krEXTRACT", {list.get()}).text();
-  checks.expect(extracted == u"bc",
-                "a range's cells are read row by row (got " + to_utf8(extracted) + ")");
+  checks.expect_equal(to_utf8(invoke(object, u"krEXTRACT", {list.get()}).text()), "bc",
+                      "a range's cells are read row by row");
 }
 
 void check_failures(IDispatch& object, Checks& checks) {

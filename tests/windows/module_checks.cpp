@@ -105,8 +105,7 @@ void check_addin_module(const std::u16string& path, Checks& checks) {
     ++wrappers;
     const Procedure expected = expected_wrapper(member);
     const Procedure& found = module[std::string(member.name)];
-    checks.expect(found.declaration == expected.declaration,
-                  "declared: " + found.declaration + "; member table: " + expected.declaration);
+    checks.expect_equal(found.declaration, expected.declaration, "the declaration");
     checks.expect(
         found.body == expected.body,
         std::string(member.name) + " forwards its parameters in order: " + joined(found.body));

@@ -76,8 +76,8 @@ void check_records(HKEY root, const std::wstring& classes, const std::u16string&
                                 : record.value == kModulePath   ? path
                                 : record.value == kModuleFolder ? folder
                                                                 : record.value;
-    const std::wstring got = value_of(root, classes, record);
-    checks.expect(got == wanted, narrow(record.key + L" " + record.name + L": " + got));
+    checks.expect_equal(narrow(value_of(root, classes, record)), narrow(wanted),
+                        narrow(record.key + L" " + record.name));
   }
 }
 
