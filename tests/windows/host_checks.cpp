@@ -1,7 +1,7 @@
 // The host integration as it runs for real: the description run against the stand-in for the
 // spreadsheet program running, the help file's path after registration, and the About dialog.
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -11,6 +11,7 @@
 #include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"
 #include "platform/win32/about_dialog.hpp"
+#include "platform/win32/this_module.hpp"
 #include "scripted_object.hpp"
 
 namespace kestrune::client {
@@ -20,10 +21,9 @@ using namespace std::chrono_literals;
 
 using test::kExpectedDescriptions;
 
-std::wstring program_path() {
-  wchar_t program[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  return program;
+// A file of this test, named after the program.
+std::filesystem::path beside_program(std::u16string_view suffix) {
+  return this_module_path() + std::u16string(suffix);
 }
 
 // The stand-in for the spreadsheet program (excel_stand_in.dll, registered as
@@ -35,7 +35,7 @@ class StandInHost {
     SetEnvironmentVariableW(L"KESTRUNE_HOST_LOG", log_.c_str());
     CreateDirectoryW((environment(L"APPDATA") + L"\\Microsoft").c_str(), nullptr);
     CreateDirectoryW(add_ins_.c_str(), nullptr);
-    for (const wchar_t* name : kAddIns) std::ofstream(to_utf8(text_of((add_ins_ + name).c_str())));
+    for (const wchar_t* name : kAddIns) std::ofstream(std::filesystem::path(add_ins_ + name));
     set_registry_text(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", L"kestrune.xla");
     CLSIDFromProgID(L"Excel.Application", &class_id_);
     CoCreateInstance(class_id_, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&application_));
@@ -55,7 +55,7 @@ class StandInHost {
   }
   void clear_calls() { DeleteFileW(log_.c_str()); }
   std::vector<std::string> calls() const {
-    std::ifstream log(to_utf8(text_of(log_.c_str())));
+    std::ifstream log(log_);
     std::vector<std::string> lines;
     for (std::string line; std::getline(log, line);) lines.push_back(line);
     return lines;
@@ -64,7 +64,7 @@ class StandInHost {
  private:
   static constexpr const wchar_t* kAddIns[] = {L"analysis.xla", L"kestrune.xla", L"solver.xla"};
 
-  std::wstring log_ = program_path() + L".host.log";
+  std::filesystem::path log_ = beside_program(u".host.log");
   std::wstring add_ins_ = library_folder();
   CLSID class_id_{};
   ComPtr<IDispatch> application_;
@@ -137,21 +137,19 @@ void check_description_runs(Checks& checks) {
 }
 
 // Where the "opened" mode keeps the address, beside the program.
-std::string opened_record_file() {
-  return to_utf8(text_of(program_path().c_str())) + ".opened.txt";
-}
+std::filesystem::path opened_record_file() { return beside_program(u".opened.txt"); }
 
 // While it lives, the shell opens https addresses with this program's "opened" mode, which
 // writes the address into a file, instead of with a browser.
 class LinkOpener {
  public:
   LinkOpener() {
-    std::remove(opened_record_file().c_str());
-    set_command(L"\"" + program_path() + L"\" opened \"%1\"");
+    std::filesystem::remove(opened_record_file());
+    set_command(L"\"" + beside_program(u"").wstring() + L"\" opened \"%1\"");
   }
   ~LinkOpener() {
     if (!previous_.empty()) set_command(previous_);
-    std::remove(opened_record_file().c_str());
+    std::filesystem::remove(opened_record_file());
   }
   LinkOpener(const LinkOpener&) = delete;
   LinkOpener& operator=(const LinkOpener&) = delete;
