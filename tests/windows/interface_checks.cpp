@@ -23,10 +23,9 @@ std::u16string version_text(const std::vector<BYTE>& block, const wchar_t* name)
   wchar_t* text = nullptr;
   UINT size = 0;
   const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-  if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &size)) {
-    return u"(none)";
-  }
-  return text_of(text);
+  return VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &size)
+             ? text_of(text)
+             : u"(none)";
 }
 
 // The records regsvr32 left, and the DLL's version block.

@@ -3,7 +3,9 @@
 // declares its member's parameters (names, Optional, a ParamArray for the list) and forwards
 // them in order; and More_Information, which opens the path krHelpfilePath gives.
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -23,11 +25,10 @@ struct Procedure {
 };
 
 std::vector<std::string> logical_lines(const std::u16string& path) {
-  std::ifstream file(to_utf8(path), std::ios::binary);
-  std::stringstream raw;
-  raw << file.rdbuf();
-  std::string text = std::regex_replace(raw.str(), std::regex("\r\n"), "\n");
-  text = std::regex_replace(text, std::regex(" _\n +"), " ");
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  const std::string raw(std::istreambuf_iterator<char>(file), {});
+  const std::string text = std::regex_replace(std::regex_replace(raw, std::regex("\r\n"), "\n"),
+                                              std::regex(" _\n +"), " ");
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
