@@ -14,7 +14,7 @@ namespace {
 
 // The answer as the command line writes it.
 std::string answer_json(const Invocation& answer) {
-  if (answer.answered()) return cli::format_json(answer.variant());
+  if (answer.result == S_OK) return cli::format_json(answer.variant());
   if (answer.result == DISP_E_EXCEPTION) {
     return R"({"failure":)" + cli::json_string(answer.description) + "}";
   }
@@ -40,10 +40,8 @@ std::string run_call(IDispatch& object, const cli::ParsedCall& call, bool by_ref
 void run_call_table(IDispatch& object, const std::string& path, Checks& checks) {
   for (const TableCase& c : table_cases(path, checks)) {
     for (bool by_reference : {false, true}) {
-      const std::string got = run_call(object, c.call, by_reference);
-      checks.expect(got == c.expected_json, c.where +
-                                                (by_reference ? " (by reference)" : " (by value)") +
-                                                " gave " + got + ", expected " + c.expected_json);
+      checks.expect_equal(run_call(object, c.call, by_reference), c.expected_json,
+                          c.where + (by_reference ? " (by reference)" : " (by value)"));
     }
   }
 }

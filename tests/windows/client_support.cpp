@@ -17,11 +17,6 @@ void Checks::expect(bool passed, const std::string& what) {
   std::cout << "FAILED: " << what << std::endl;
 }
 
-void Checks::expect_hresult(HRESULT got, HRESULT expected, const std::string& what) {
-  expect(got == expected,
-         what + " (got " + hresult_text(got) + ", expected " + hresult_text(expected) + ")");
-}
-
 int Checks::report() const {
   std::cout << passed_ << " passed, " << failed_ << " failed" << std::endl;
   return failed_ == 0 ? 0 : 1;
@@ -36,19 +31,6 @@ ComPtr<IDispatch> create_kestrune(Checks& checks) {
   result = CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
   checks.expect_hresult(result, S_OK, "clsKestrune can be created");
   return object;
-}
-
-Variant Invocation::variant() const {
-  try {
-    return from_VARIANT(*value);
-  } catch (...) {
-    return Variant();
-  }
-}
-
-std::u16string Invocation::text() const {
-  const VARIANT& v = *value;
-  return V_VT(&v) == VT_BSTR ? from_BSTR(V_BSTR(&v)) : std::u16string();
 }
 
 DISPID dispatch_id(IDispatch& object, std::u16string_view name) {
@@ -81,17 +63,12 @@ Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
       object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
                     &parameters, outcome.value.get(), &exception, &argument_error);
   if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+  const OwnedBstr description(exception.bstrDescription), source(exception.bstrSource),
+      help_file(exception.bstrHelpFile);
   outcome.scode = exception.scode;
-  outcome.description = from_BSTR(exception.bstrDescription);
-  outcome.source = from_BSTR(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
+  outcome.description = from_BSTR(description.get());
+  outcome.source = from_BSTR(source.get());
   return outcome;
-}
-
-Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments) {
-  return invoke(object, dispatch_id(object, name), std::move(arguments));
 }
 
 CallerArguments::CallerArguments(const std::vector<Variant>& values, bool by_reference) {
@@ -120,12 +97,6 @@ bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds lim
                               QS_ALLINPUT);
   }
 }
-
-void pump_for(std::chrono::milliseconds duration) {
-  pump_until([] { return false; }, duration);
-}
-
-std::string utf8(std::u16string_view text) { return to_utf8(text); }
 
 std::vector<TableCase> table_cases(const std::string& path, Checks& checks) {
   char separator[4] = {};

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/utf8.hpp"
 #include "cli/call_parser.hpp"
 #include "oleaut/automation_error.hpp"
 #include "oleaut/variant_bridge.hpp"
@@ -34,7 +35,13 @@ class Checks {
  public:
   // Counts one check; prints what failed.
   void expect(bool passed, const std::string& what);
-  void expect_hresult(HRESULT got, HRESULT expected, const std::string& what);
+  // Counts one check that `got` is `expected`; prints both when it is not.
+  void expect_equal(const std::string& got, const std::string& expected, const std::string& what) {
+    expect(got == expected, what + " (got " + got + ", expected " + expected + ")");
+  }
+  void expect_hresult(HRESULT got, HRESULT expected, const std::string& what) {
+    expect_equal(hresult_text(got), hresult_text(expected), what);
+  }
   // "N passed, M failed", and the exit status: 0 only when nothing failed.
   int report() const;
 
@@ -56,10 +63,11 @@ struct Invocation {
   std::u16string description;
   std::u16string source;
 
-  bool answered() const { return result == S_OK; }
-  // The result as a core Variant (a failed conversion is an empty Variant).
-  Variant variant() const;
-  std::u16string text() const;  // the result when it is a text, else ""
+  Variant variant() const { return from_VARIANT(*value); }
+  // The result when it is a text, else "".
+  std::u16string text() const {
+    return V_VT(&*value) == VT_BSTR ? from_BSTR(V_BSTR(&*value)) : u"";
+  }
 };
 
 // The dispatch id of a member, or DISPID_UNKNOWN.
@@ -69,7 +77,10 @@ DISPID dispatch_id(IDispatch& object, std::u16string_view name);
 // VT_BYREF ones by reference), `named` for named arguments.
 Invocation invoke(IDispatch& object, DISPID id, std::vector<VARIANT*> arguments,
                   const std::vector<std::pair<DISPID, VARIANT*>>& named = {});
-Invocation invoke(IDispatch& object, std::u16string_view name, std::vector<VARIANT*> arguments);
+inline Invocation invoke(IDispatch& object, std::u16string_view name,
+                         std::vector<VARIANT*> arguments) {
+  return invoke(object, dispatch_id(object, name), std::move(arguments));
+}
 
 // A caller's arguments as its variables, passed by value or, as VBA and VBScript pass
 // variables, by reference (VT_BYREF|VT_VARIANT); afterwards each holds what the call left.
@@ -87,9 +98,10 @@ class CallerArguments {
 
 // Dispatches this thread's messages until `done` holds or `limit` has passed; true when done.
 bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit);
-void pump_for(std::chrono::milliseconds duration);
+inline void pump_for(std::chrono::milliseconds duration) {
+  pump_until([] { return false; }, duration);
+}
 
-std::string utf8(std::u16string_view text);
 // A case of a shared call table or of a reference page's example block, its call parsed.
 struct TableCase {
   std::string where;  // "path:line: call"

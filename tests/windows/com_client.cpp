@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
     ComPtr<IDispatch> kestrune = create_kestrune(checks);
     if (kestrune && mode == u"interface") check_interface(*kestrune.Get(), checks);
     for (int i = 2; kestrune && mode == u"calls" && i < argc; ++i) {
-      run_call_table(*kestrune.Get(), utf8(text_of(argv[i])), checks);
+      run_call_table(*kestrune.Get(), kestrune::to_utf8(text_of(argv[i])), checks);
     }
   } else {
     std::cerr << kUsage;

@@ -1,7 +1,7 @@
 // The host integration as it runs for real: the description run against the stand-in for the
 // spreadsheet program running, the help file's path after registration, and the About dialog.
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -11,6 +11,7 @@
 #include "expected_descriptions.hpp"
 #include "host/frm_about.hpp"
 #include "platform/win32/about_dialog.hpp"
+#include "platform/win32/this_module.hpp"
 #include "scripted_object.hpp"
 
 namespace kestrune::client {
@@ -20,10 +21,9 @@ using namespace std::chrono_literals;
 
 using test::kExpectedDescriptions;
 
-std::wstring program_path() {
-  wchar_t program[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  return program;
+// A file of this test, named after the program.
+std::filesystem::path beside_program(std::u16string_view suffix) {
+  return this_module_path() + std::u16string(suffix);
 }
 
 // The stand-in for the spreadsheet program (excel_stand_in.dll, registered as
@@ -35,7 +35,7 @@ class StandInHost {
     SetEnvironmentVariableW(L"KESTRUNE_HOST_LOG", log_.c_str());
     CreateDirectoryW((environment(L"APPDATA") + L"\\Microsoft").c_str(), nullptr);
     CreateDirectoryW(add_ins_.c_str(), nullptr);
-    for (const wchar_t* name : kAddIns) std::ofstream(utf8(text_of((add_ins_ + name).c_str())));
+    for (const wchar_t* name : kAddIns) std::ofstream(std::filesystem::path(add_ins_ + name));
     set_registry_text(HKEY_CURRENT_USER, kOptionsKey, L"OPEN", L"kestrune.xla");
     CLSIDFromProgID(L"Excel.Application", &class_id_);
     CoCreateInstance(class_id_, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&application_));
@@ -55,7 +55,7 @@ class StandInHost {
   }
   void clear_calls() { DeleteFileW(log_.c_str()); }
   std::vector<std::string> calls() const {
-    std::ifstream log(utf8(text_of(log_.c_str())));
+    std::ifstream log(log_);
     std::vector<std::string> lines;
     for (std::string line; std::getline(log, line);) lines.push_back(line);
     return lines;
@@ -64,7 +64,7 @@ class StandInHost {
  private:
   static constexpr const wchar_t* kAddIns[] = {L"analysis.xla", L"kestrune.xla", L"solver.xla"};
 
-  std::wstring log_ = program_path() + L".host.log";
+  std::filesystem::path log_ = beside_program(u".host.log");
   std::wstring add_ins_ = library_folder();
   CLSID class_id_{};
   ComPtr<IDispatch> application_;
@@ -98,13 +98,13 @@ void check_run(const StandInHost& host, std::size_t described, const std::string
   for (const std::string& call : calls) {
     if (call.starts_with("Application.MacroOptions ")) sent.push_back(call);
   }
-  checks.expect(sent.size() == described, label + ": " + std::to_string(described) +
-                                              " descriptions (got " + std::to_string(sent.size()) +
-                                              ")");
+  checks.expect_equal(std::to_string(sent.size()), std::to_string(described),
+                      label + ": the descriptions sent");
   for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
     const std::vector<Variant> expected = test::expected_macro_options(row);
-    checks.expect(sent[row] == utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
-                  label + ": description " + std::to_string(row + 1) + " as seven arguments");
+    checks.expect(
+        sent[row] == to_utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
+        label + ": description " + std::to_string(row + 1) + " as seven arguments");
   }
 }
 
@@ -136,28 +136,20 @@ void check_description_runs(Checks& checks) {
   checks.expect(host.calls().empty(), "the timer is off after the run");
 }
 
-void check_help_file_path(IDispatch& object, const std::u16string& registered_folder,
-                          Checks& checks) {
-  const Invocation path = invoke(object, u"krHelpfilePath", {});
-  const std::u16string expected = registered_folder + u"\\kestrune.chm";
-  checks.expect(path.text() == expected,
-                "krHelpfilePath gives " + utf8(expected) + " (got " + utf8(path.text()) + ")");
-}
-
 // Where the "opened" mode keeps the address, beside the program.
-std::string opened_record_file() { return utf8(text_of(program_path().c_str())) + ".opened.txt"; }
+std::filesystem::path opened_record_file() { return beside_program(u".opened.txt"); }
 
 // While it lives, the shell opens https addresses with this program's "opened" mode, which
 // writes the address into a file, instead of with a browser.
 class LinkOpener {
  public:
   LinkOpener() {
-    std::remove(opened_record_file().c_str());
-    set_command(L"\"" + program_path() + L"\" opened \"%1\"");
+    std::filesystem::remove(opened_record_file());
+    set_command(L"\"" + beside_program(u"").wstring() + L"\" opened \"%1\"");
   }
   ~LinkOpener() {
     if (!previous_.empty()) set_command(previous_);
-    std::remove(opened_record_file().c_str());
+    std::filesystem::remove(opened_record_file());
   }
   LinkOpener(const LinkOpener&) = delete;
   LinkOpener& operator=(const LinkOpener&) = delete;
@@ -178,18 +170,12 @@ class LinkOpener {
   const std::wstring previous_ = registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr);
 };
 
-BOOL CALLBACK collect_about_dialog(HWND window, LPARAM list) {
-  wchar_t caption[64] = {};
-  GetWindowTextW(window, caption, 64);
-  if (IsWindowVisible(window) && lstrcmpW(caption, L"About kestrune") == 0) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  }
-  return TRUE;
-}
-
+// The visible "About kestrune" windows (any owner's: the dialog is modeless).
 std::vector<HWND> about_dialogs() {
   std::vector<HWND> found;
-  EnumThreadWindows(GetCurrentThreadId(), &collect_about_dialog, reinterpret_cast<LPARAM>(&found));
+  for (HWND window = nullptr;
+       (window = FindWindowExW(nullptr, window, nullptr, L"About kestrune"));)
+    if (IsWindowVisible(window)) found.push_back(window);
   return found;
 }
 
@@ -231,7 +217,7 @@ void check_about_dialog(IDispatch& object, Checks& checks) {
     const bool opened = pump_until([&] { return !opener.opened().empty(); }, 10s);
     checks.expect(opened && opener.opened() == kMakerWebAddress && IsWindow(dialog),
                   "clicking the link has the shell open the maker's web address (got \"" +
-                      utf8(opener.opened()) + "\") and leaves the dialog open");
+                      to_utf8(opener.opened()) + "\") and leaves the dialog open");
   }
 
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kOK, BN_CLICKED),
@@ -250,14 +236,16 @@ void check_about_dialog(IDispatch& object, Checks& checks) {
 }  // namespace
 
 void record_opened(const std::u16string& address) {
-  std::ofstream(opened_record_file(), std::ios::binary) << utf8(address);
+  std::ofstream(opened_record_file(), std::ios::binary) << to_utf8(address);
 }
 
 void check_host_integration(const std::u16string& registered_folder, Checks& checks) {
   check_description_runs(checks);
   ComPtr<IDispatch> object = create_kestrune(checks);
   if (!object) return;
-  check_help_file_path(*object.Get(), registered_folder, checks);
+  const std::u16string help_file = registered_folder + u"\\kestrune.chm";
+  const std::u16string path = invoke(*object.Get(), u"krHelpfilePath", {}).text();
+  checks.expect_equal(to_utf8(path), to_utf8(help_file), "krHelpfilePath");
   check_about_dialog(*object.Get(), checks);
 }
 

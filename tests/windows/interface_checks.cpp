@@ -23,10 +23,9 @@ std::u16string version_text(const std::vector<BYTE>& block, const wchar_t* name)
   wchar_t* text = nullptr;
   UINT size = 0;
   const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-  if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &size)) {
-    return u"(none)";
-  }
-  return text_of(text);
+  return VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &size)
+             ? text_of(text)
+             : u"(none)";
 }
 
 // The records regsvr32 left, and the DLL's version block.
@@ -51,11 +50,9 @@ void check_registration(Checks& checks) {
 // A type library's or a type's own name (MEMBERID_NIL, or -1 for the library), or a member's.
 template <class Described>
 std::string name_of(Described& info, MEMBERID member) {
-  BSTR name = nullptr;
-  if (FAILED(info.GetDocumentation(member, &name, nullptr, nullptr, nullptr))) return "";
-  const std::string text = utf8(from_BSTR(name));
-  SysFreeString(name);
-  return text;
+  OwnedBstr name;
+  info.GetDocumentation(member, name.receive(), nullptr, nullptr, nullptr);
+  return to_utf8(from_BSTR(name.get()));
 }
 
 // A type's attributes, copied (their pointers not followed).
@@ -143,10 +140,12 @@ std::string signature(const MemberInfo& member) {
 }
 
 std::string signature(ITypeInfo& info, const FUNCDESC& function) {
-  std::vector<BSTR> names(std::size_t(function.cParams) + 1, nullptr);
+  std::vector<BSTR> received(std::size_t(function.cParams) + 1, nullptr);
   UINT named = 0;
-  info.GetNames(function.memid, names.data(), UINT(names.size()), &named);
-  std::string out = utf8(from_BSTR(names[0])) + " id " + std::to_string(function.memid) + " slot " +
+  info.GetNames(function.memid, received.data(), UINT(received.size()), &named);
+  std::vector<std::string> names;
+  for (BSTR name : received) names.push_back(to_utf8(from_BSTR(OwnedBstr(name).get())));
+  std::string out = names[0] + " id " + std::to_string(function.memid) + " slot " +
                     std::to_string(function.oVft / SHORT(sizeof(void*))) + " opt " +
                     std::to_string(function.cParamsOpt) + " (";
   std::string result;
@@ -159,9 +158,8 @@ std::string signature(ITypeInfo& info, const FUNCDESC& function) {
     }
     out += std::string((flags & PARAMFLAG_FOUT) ? "in out " : "in ") +
            ((flags & PARAMFLAG_FOPT) ? "optional " : "") + type_name(element.tdesc) + " " +
-           (UINT(p) + 1 < named ? utf8(from_BSTR(names[std::size_t(p) + 1])) : "?") + ", ";
+           (UINT(p) + 1 < named ? names[std::size_t(p) + 1] : "?") + ", ";
   }
-  for (BSTR name : names) SysFreeString(name);
   return out + ") -> " + result + " " + type_name(function.elemdescFunc.tdesc) +
          (function.invkind == INVOKE_FUNC ? " method" : " property");
 }
@@ -177,8 +175,7 @@ void check_members(IDispatch& object, ITypeInfo& vtable, Checks& checks) {
       compiled = signature(vtable, *function);
       vtable.ReleaseFuncDesc(function);
     }
-    const std::string expected = signature(member);
-    checks.expect(compiled == expected, "compiled " + compiled + "; declared " + expected);
+    checks.expect_equal(compiled, signature(member), "the compiled member, the table's");
 
     std::vector<std::u16string> asked{from_utf8(member.name)};
     for (char16_t& c : asked[0]) c = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
@@ -191,7 +188,7 @@ void check_members(IDispatch& object, ITypeInfo& vtable, Checks& checks) {
                          ids.data());
     bool in_order = ids[0] == member.dispatch_id;
     for (std::size_t p = 1; p < ids.size(); ++p) in_order = in_order && ids[p] == DISPID(p - 1);
-    checks.expect(in_order, utf8(asked[0]) + ": GetIDsOfNames gives its id and parameters");
+    checks.expect(in_order, to_utf8(asked[0]) + ": GetIDsOfNames gives its id and parameters");
   }
   checks.expect(dispatch_id(object, u"krNOSUCHMEMBER") == DISPID_UNKNOWN,
                 "an unknown name has no dispatch id");
@@ -206,22 +203,19 @@ void check_argument_forms(IDispatch& object, Checks& checks) {
   const DISPID search = dispatch_id(object, u"krSEARCH");
   OwnedVariant text(Variant::text(u"a-b-c"));
   OwnedVariant dash(Variant::text(u"-"));
-  VARIANT three;
-  VariantInit(&three);
-  V_VT(&three) = VT_I2;  // VBScript passes small literals as 16-bit integers
-  V_I2(&three) = 3;
-  checks.expect(invoke(object, search, {text.get(), dash.get()}, {{3, &three}}).text() == u"-",
+  OwnedVariant three;
+  V_VT(three.get()) = VT_I2;  // VBScript passes small literals as 16-bit integers
+  V_I2(three.get()) = 3;
+  checks.expect(invoke(object, search, {text.get(), dash.get()}, {{3, three.get()}}).text() == u"-",
                 "a named return_type (a 16-bit integer) is taken");
 
-  BSTR subject = to_BSTR(u"x-y");
-  VARIANT typed;
-  VariantInit(&typed);
+  OwnedBstr subject(to_BSTR(u"x-y"));
+  VARIANT typed{};
   V_VT(&typed) = VT_BYREF | VT_BSTR;
-  V_BSTRREF(&typed) = &subject;
+  V_BSTRREF(&typed) = subject.receive();
   checks.expect(
       same_value(invoke(object, search, {&typed, dash.get()}).variant(), Variant::number(2)),
       "a VT_BYREF|VT_BSTR argument is read through the reference");
-  SysFreeString(subject);
 
   OwnedVariant with_zero(Variant::text(std::u16string(u"a\0b", 3)));
   checks.expect(invoke(object, u"Reverse", {with_zero.get()}).text() == std::u16string(u"b\0a", 3),
@@ -244,9 +238,8 @@ void check_argument_forms(IDispatch& object, Checks& checks) {
   LONG first = 0;
   SafeArrayPutElement(V_ARRAY(list.get()), &first, &range);
   VariantClear(&range);
-  const std::u16string extracted = invoke(object, u"krEXTRACT", {list.get()}).text();
-  checks.expect(extracted == u"bc",
-                "a range's cells are read row by row (got " + utf8(extracted) + ")");
+  checks.expect_equal(to_utf8(invoke(object, u"krEXTRACT", {list.get()}).text()), "bc",
+                      "a range's cells are read row by row");
 }
 
 void check_failures(IDispatch& object, Checks& checks) {
@@ -263,21 +256,20 @@ void check_failures(IDispatch& object, Checks& checks) {
                     support->InterfaceSupportsErrorInfo(IID__clsKestrune) == S_OK,
                 "the object answers for the vtable interface, with error information");
   if (vtable) {
-    BSTR reversed = nullptr;
-    checks.expect_hresult(vtable->Reverse(not_available.get(), &reversed), kTypeMismatch,
+    OwnedBstr refused;
+    checks.expect_hresult(vtable->Reverse(not_available.get(), refused.receive()), kTypeMismatch,
                           "the vtable call returns the error");
     ComPtr<IErrorInfo> error;
-    BSTR description = nullptr;
+    OwnedBstr description;
     checks.expect(GetErrorInfo(0, &error) == S_OK &&
-                      SUCCEEDED(error->GetDescription(&description)) &&
-                      SysStringLen(description) > 0,
+                      SUCCEEDED(error->GetDescription(description.receive())) &&
+                      SysStringLen(description.get()) > 0,
                   "the thread's error object holds the description");
-    SysFreeString(description);
-    SysFreeString(reversed);
     OwnedVariant text(Variant::text(u"abc"));
-    checks.expect(vtable->Reverse(text.get(), &reversed) == S_OK && from_BSTR(reversed) == u"cba",
+    OwnedBstr reversed;
+    checks.expect(vtable->Reverse(text.get(), reversed.receive()) == S_OK &&
+                      from_BSTR(reversed.get()) == u"cba",
                   "Reverse through the vtable answers cba");
-    SysFreeString(reversed);
   }
 
   OwnedVariant only(Variant::text(u"abc"));
@@ -295,30 +287,6 @@ void check_failures(IDispatch& object, Checks& checks) {
 // to an object living in an apartment thread of its own, so the call and the defaults the core
 // writes back into the caller's variables cross the marshaler the registered type library
 // describes.
-struct MultithreadedOutcome {
-  std::vector<Variant> arguments;  // in: as passed; out: as they came back
-  HRESULT created = E_FAIL;
-  Variant answer;
-};
-
-DWORD WINAPI multithreaded_client(void* context) {
-  MultithreadedOutcome& outcome = *static_cast<MultithreadedOutcome*>(context);
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  {
-    ComPtr<IDispatch> proxy;
-    outcome.created =
-        CoCreateInstance(CLSID_clsKestrune, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&proxy));
-    const CallerArguments variables(outcome.arguments, true);
-    if (SUCCEEDED(outcome.created)) {
-      outcome.answer = invoke(*proxy.Get(), u"krSEARCH", variables.passed()).variant();
-      for (std::size_t i = 0; i < outcome.arguments.size(); ++i)
-        outcome.arguments[i] = variables.variable(i);
-    }
-  }
-  CoUninitialize();
-  return 0;
-}
-
 void check_multithreaded_client(Checks& checks) {
   // COM runs the object in a host apartment thread, which ends when the multithreaded
   // apartment does. Under Wine, a process that exits while that thread is still ending can
@@ -331,18 +299,41 @@ void check_multithreaded_client(Checks& checks) {
   std::vector<Variant> core(search.parameters.size(), Variant::missing());
   core[0] = Variant::text(u"abc");
   core[1] = Variant::text(u"x");
-  MultithreadedOutcome outcome;
-  outcome.arguments = core;
-  HANDLE client = CreateThread(nullptr, 0, &multithreaded_client, &outcome, 0, nullptr);
-  checks.expect(client != nullptr, "a second thread can be started");
-  if (client == nullptr) return;
-  WaitForSingleObject(client, INFINITE);
-  CloseHandle(client);
-  checks.expect_hresult(outcome.created, S_OK, "a multithreaded client can create the object");
+  std::vector<Variant> returned = core;  // as passed, then as they came back
+  HRESULT created = E_FAIL;
+  Variant answer;
+  auto client = [&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+      ComPtr<IDispatch> proxy;
+      created =
+          CoCreateInstance(CLSID_clsKestrune, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&proxy));
+      const CallerArguments variables(returned, true);
+      if (SUCCEEDED(created)) {
+        answer = invoke(*proxy.Get(), u"krSEARCH", variables.passed()).variant();
+        for (std::size_t i = 0; i < returned.size(); ++i) returned[i] = variables.variable(i);
+      }
+    }
+    CoUninitialize();
+  };
+  // The 64-bit ABI has one calling convention, so the lambda's function pointer is a
+  // thread's start routine.
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* work) -> DWORD {
+        (*static_cast<decltype(client)*>(work))();
+        return 0;
+      },
+      &client, 0, nullptr);
+  checks.expect(thread != nullptr, "a second thread can be started");
+  if (thread == nullptr) return;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  checks.expect_hresult(created, S_OK, "a multithreaded client can create the object");
   clsKestrune local;
-  checks.expect(same_value(outcome.answer, search.invoke(local, core)), "krSEARCH's answer");
+  checks.expect(same_value(answer, search.invoke(local, core)), "krSEARCH's answer");
   for (std::size_t i = 0; i < core.size(); ++i) {
-    checks.expect(same_value(outcome.arguments[i], core[i]),
+    checks.expect(same_value(returned[i], core[i]),
                   "argument " + std::to_string(i + 1) + " comes back as the core wrote it");
   }
 }

@@ -3,7 +3,9 @@
 // declares its member's parameters (names, Optional, a ParamArray for the list) and forwards
 // them in order; and More_Information, which opens the path krHelpfilePath gives.
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -23,11 +25,10 @@ struct Procedure {
 };
 
 std::vector<std::string> logical_lines(const std::u16string& path) {
-  std::ifstream file(utf8(path), std::ios::binary);
-  std::stringstream raw;
-  raw << file.rdbuf();
-  std::string text = std::regex_replace(raw.str(), std::regex("\r\n"), "\n");
-  text = std::regex_replace(text, std::regex(" _\n +"), " ");
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  const std::string raw(std::istreambuf_iterator<char>(file), {});
+  const std::string text = std::regex_replace(std::regex_replace(raw, std::regex("\r\n"), "\n"),
+                                              std::regex(" _\n +"), " ");
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
@@ -91,7 +92,7 @@ void check_addin_module(const std::u16string& path, Checks& checks) {
                 "kestrune.bas is a VBA module named kestrune");
   const std::string creation =
       "If kestrune_server Is Nothing Then Set kestrune_server = CreateObject(\"" +
-      utf8(text_of(kProgId)) + "\")";
+      to_utf8(text_of(kProgId)) + "\")";
   checks.expect(std::find(lines.begin(), lines.end(), creation) != lines.end(),
                 "the module creates one object, by its ProgID, on first use");
   std::map<std::string, Procedure> module = procedures(lines);
@@ -105,8 +106,7 @@ void check_addin_module(const std::u16string& path, Checks& checks) {
     ++wrappers;
     const Procedure expected = expected_wrapper(member);
     const Procedure& found = module[std::string(member.name)];
-    checks.expect(found.declaration == expected.declaration,
-                  "declared: " + found.declaration + "; member table: " + expected.declaration);
+    checks.expect_equal(found.declaration, expected.declaration, "the declaration");
     checks.expect(
         found.body == expected.body,
         std::string(member.name) + " forwards its parameters in order: " + joined(found.body));

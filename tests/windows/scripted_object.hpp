@@ -39,13 +39,15 @@ inline std::wstring environment(const wchar_t* name) {
 // The add-ins folder of the user, with the closing backslash the program gives it.
 inline std::wstring library_folder() { return environment(L"APPDATA") + L"\\Microsoft\\AddIns\\"; }
 
-// A text value of the registry; empty when there is none.
-inline std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* name) {
+// A text value of the registry; `none` when there is none.
+inline std::wstring registry_text(HKEY root, const std::wstring& key, const wchar_t* name,
+                                  const wchar_t* none = L"") {
   wchar_t value[1024] = {};
   DWORD size = sizeof value;
-  return RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS
+  return RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) ==
+                 ERROR_SUCCESS
              ? value
-             : L"";
+             : none;
 }
 
 inline LSTATUS set_registry_text(HKEY root, const std::wstring& key, const wchar_t* name,

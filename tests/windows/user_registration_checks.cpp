@@ -2,6 +2,7 @@
 // HKEY_CLASSES_ROOT shows them, for the current user alone (regsvr32 /n /i:user) under
 // HKEY_CURRENT_USER\Software\Classes, and gone again after regsvr32 /u /n /i:user.
 #include "checks.hpp"
+#include "scripted_object.hpp"
 
 namespace kestrune::client {
 namespace {
@@ -50,17 +51,11 @@ std::vector<Record> expected_records() {
 
 // A value of `classes` (a root and the key of the classes under it), or "(none)".
 std::wstring value_of(HKEY root, const std::wstring& classes, const Record& record) {
-  wchar_t value[1024] = {};
-  DWORD size = sizeof value;
-  if (RegGetValueW(root, (classes + record.key).c_str(),
-                   record.name.empty() ? nullptr : record.name.c_str(), RRF_RT_REG_SZ, nullptr,
-                   value, &size) != ERROR_SUCCESS) {
-    return L"(none)";
-  }
+  const std::wstring value = registry_text(
+      root, classes + record.key, record.name.empty() ? nullptr : record.name.c_str(), L"(none)");
   // RegisterTypeLib may write a path in its long form, which names the same file.
-  const std::wstring_view long_form = L"\\\\?\\";
-  const std::wstring_view read = value;
-  return std::wstring(read.starts_with(long_form) ? read.substr(long_form.size()) : read);
+  const std::wstring long_form = L"\\\\?\\";
+  return value.starts_with(long_form) ? value.substr(long_form.size()) : value;
 }
 
 bool key_exists(HKEY root, const std::wstring& key) {
@@ -70,7 +65,7 @@ bool key_exists(HKEY root, const std::wstring& key) {
   return true;
 }
 
-std::string narrow(const std::wstring& text) { return utf8(text_of(text.c_str())); }
+std::string narrow(const std::wstring& text) { return to_utf8(text_of(text.c_str())); }
 
 void check_records(HKEY root, const std::wstring& classes, const std::u16string& module_path,
                    bool registered, Checks& checks) {
@@ -81,8 +76,8 @@ void check_records(HKEY root, const std::wstring& classes, const std::u16string&
                                 : record.value == kModulePath   ? path
                                 : record.value == kModuleFolder ? folder
                                                                 : record.value;
-    const std::wstring got = value_of(root, classes, record);
-    checks.expect(got == wanted, narrow(record.key + L" " + record.name + L": " + got));
+    checks.expect_equal(narrow(value_of(root, classes, record)), narrow(wanted),
+                        narrow(record.key + L" " + record.name));
   }
 }
 
