@@ -100,18 +100,37 @@ CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
                            std::span<std::size_t> spans) const {
-  StepCounter counter(sites_, scan_cost_, budget);
   MatchResources& resources = MatchResources::for_this_thread();
   pcre2_match_data* data = resources.data(engine_group_count_ + 1);
+  if (!jit_ || !sites_.empty()) return find_charged(text, start, budget, jit_, data, spans);
+  // Most patterns run on the JIT without budget sites: nothing is charged, no callout is called.
+  resources.set_callout(nullptr, nullptr);
+  const int rc = pcre2_jit_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
+                                 start, 0, data, resources.context());
+  if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+    return find_charged(text, start, budget, false, data, spans);
+  if (rc >= 0) copy_spans(rc, data, spans);
+  return found(rc);
+}
+
+bool CompiledPattern::find_charged(std::u16string_view text, std::size_t start, StepBudget& budget,
+                                   bool jit, pcre2_match_data* data,
+                                   std::span<std::size_t> spans) const {
+  StepCounter counter(sites_, scan_cost_, budget);
+  MatchResources& resources = MatchResources::for_this_thread();
   resources.set_callout(sites_.empty() ? nullptr : at_site, &counter);
-  bool interpreted = !jit_;
-  int rc = run(text, start, counter, jit_, data, resources.context());
+  bool interpreted = !jit;
+  int rc = run(text, start, counter, jit, data, resources.context());
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     interpreted = true;
     rc = run(text, start, counter, false, data, resources.context());
   }
   if (rc >= 0) copy_spans(rc, data, spans);
   if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
+  return found(rc);
+}
+
+bool CompiledPattern::found(int rc) {
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
   if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||

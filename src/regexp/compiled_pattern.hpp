@@ -55,6 +55,12 @@ class CompiledPattern {
             std::span<std::size_t> spans) const;
 
  private:
+  // A search whose passes through budget sites are charged to `budget`, or that runs on the
+  // interpreter (`jit` false): the interpreter takes over where the JIT runs out of stack.
+  bool find_charged(std::u16string_view text, std::size_t start, StepBudget& budget, bool jit,
+                    pcre2_real_match_data_16* data, std::span<std::size_t> spans) const;
+  // Whether PCRE2's answer `rc` is a match; a search that went wrong is a Failure.
+  static bool found(int rc);
   int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
           pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
   void copy_spans(int rc, pcre2_real_match_data_16* data, std::span<std::size_t> spans) const;
