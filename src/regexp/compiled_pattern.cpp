@@ -98,6 +98,31 @@ CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
 
 CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 
+void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
+                                 std::span<std::size_t> spans) const {
+  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+  if (spans.size() == 2) {
+    // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
+    spans[0] = ovector[0];
+    spans[1] = ovector[1];
+    return;
+  }
+  copy_group_spans(rc, ovector, spans);
+}
+
+void CompiledPattern::copy_group_spans(int rc, const std::size_t* ovector,
+                                       std::span<std::size_t> spans) const {
+  // Groups from rc on took no part in the match.
+  const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
+  const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
+  for (std::size_t group = 0; group < groups; ++group) {
+    const std::uint32_t pair = group_numbers_[group];
+    const bool took_part = pair < set_pairs && ovector[2 * pair] != PCRE2_UNSET;
+    spans[2 * group] = took_part ? ovector[2 * pair] : kUnset;
+    spans[2 * group + 1] = took_part ? ovector[2 * pair + 1] : kUnset;
+  }
+}
+
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
                            std::span<std::size_t> spans) const {
   MatchResources& resources = MatchResources::for_this_thread();
@@ -107,9 +132,14 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
   resources.set_callout(nullptr, nullptr);
   const int rc = pcre2_jit_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
                                  start, 0, data, resources.context());
-  if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+  if (rc >= 0) {
+    copy_spans(rc, data, spans);
+    return true;
+  }
+  if (rc == PCRE2_ERROR_NOMATCH) return false;
+  if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     return find_charged(text, start, budget, false, data, spans);
-  if (rc >= 0) copy_spans(rc, data, spans);
+  }
   return found(rc);
 }
 
@@ -138,26 +168,6 @@ bool CompiledPattern::found(int rc) {
     fail(FailureKind::out_of_budget, "the regular expression's search exceeded its budget");
   }
   fail("regular expression matching failed: " + pcre2_message(rc));
-}
-
-void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
-                                 std::span<std::size_t> spans) const {
-  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-  if (spans.size() == 2) {
-    // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
-    spans[0] = ovector[0];
-    spans[1] = ovector[1];
-    return;
-  }
-  // Groups from rc on took no part in the match.
-  const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
-  const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
-  for (std::size_t group = 0; group < groups; ++group) {
-    const std::uint32_t pair = group_numbers_[group];
-    const bool took_part = pair < set_pairs && ovector[2 * pair] != PCRE2_UNSET;
-    spans[2 * group] = took_part ? ovector[2 * pair] : kUnset;
-    spans[2 * group + 1] = took_part ? ovector[2 * pair + 1] : kUnset;
-  }
 }
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,

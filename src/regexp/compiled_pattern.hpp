@@ -64,6 +64,7 @@ class CompiledPattern {
   int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
           pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
   void copy_spans(int rc, pcre2_real_match_data_16* data, std::span<std::size_t> spans) const;
+  void copy_group_spans(int rc, const std::size_t* ovector, std::span<std::size_t> spans) const;
 
   std::u16string source_;
   bool ignore_case_;
