@@ -127,7 +127,9 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
                            std::span<std::size_t> spans) const {
   MatchResources& resources = MatchResources::for_this_thread();
   pcre2_match_data* data = resources.data(engine_group_count_ + 1);
-  if (!jit_ || !sites_.empty()) return find_charged(text, start, budget, jit_, data, spans);
+  if (!jit_ || !sites_.empty()) {
+    return find_charged(text, start, budget, jit_, resources, data, spans);
+  }
   // Most patterns run on the JIT without budget sites: nothing is charged, no callout is called.
   resources.set_callout(nullptr, nullptr);
   const int rc = pcre2_jit_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
@@ -137,17 +139,14 @@ bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudg
     return true;
   }
   if (rc == PCRE2_ERROR_NOMATCH) return false;
-  if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
-    return find_charged(text, start, budget, false, data, spans);
-  }
-  return found(rc);
+  if (rc != PCRE2_ERROR_JIT_STACKLIMIT) fail_search(rc);
+  return find_charged(text, start, budget, false, resources, data, spans);
 }
 
 bool CompiledPattern::find_charged(std::u16string_view text, std::size_t start, StepBudget& budget,
-                                   bool jit, pcre2_match_data* data,
+                                   bool jit, MatchResources& resources, pcre2_match_data* data,
                                    std::span<std::size_t> spans) const {
   StepCounter counter(sites_, scan_cost_, budget);
-  MatchResources& resources = MatchResources::for_this_thread();
   resources.set_callout(sites_.empty() ? nullptr : at_site, &counter);
   bool interpreted = !jit;
   int rc = run(text, start, counter, jit, data, resources.context());
@@ -157,12 +156,12 @@ bool CompiledPattern::find_charged(std::u16string_view text, std::size_t start, 
   }
   if (rc >= 0) copy_spans(rc, data, spans);
   if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
-  return found(rc);
-}
-
-bool CompiledPattern::found(int rc) {
   if (rc >= 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
+  fail_search(rc);
+}
+
+void CompiledPattern::fail_search(int rc) {
   if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
       rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY) {
     fail(FailureKind::out_of_budget, "the regular expression's search exceeded its budget");
