@@ -247,6 +247,13 @@ TEST(ObjectMemory, CallsInSequenceAnswerAsOnNewObjects) {
       {"krCONCATULA", {text(u"=5>=3")}},
       {"krCONCATULA", {text(u"5=>3")}},
       {"krCONCATULA", {text(u"x+1")}},
+      // krREGEX's own matcher reuses its compiled pattern while the text and case stay.
+      {"krREGEX", {subject, text(u"o[a-z]+")}},
+      {"krREGEX", {subject, text(u"o[a-z]+"), kFalse}},
+      {"krREGEX", {subject, text(u"o[a-z]+")}},
+      {"krREGEX", {subject, text(u"r[a-z]+")}},
+      {"krREGEX", {subject, text(u"(")}},
+      {"krREGEX", {subject, text(u"o[a-z]+")}},
   };
   clsKestrune shared;
   int step = 0;

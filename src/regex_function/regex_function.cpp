@@ -5,8 +5,6 @@
 // text with the first or every match replaced. The pattern and the replacement reach the
 // regular-expression service unchanged. A text without a match and every failure answer the
 // caller's not_found_return.
-#include <algorithm>
-#include <array>
 #include <optional>
 #include <utility>
 
@@ -33,22 +31,18 @@ enum ReturnType : int {
   all_values = 7,
 };
 
-// In the order the comparisons are made: a text that is not a number fails at the first one.
-constexpr std::array kKnownReturnTypes{every_match_replaced, first_match_replaced, first_position,
-                                       first_length,         first_value,          match_count,
-                                       all_positions,        all_lengths,          all_values};
-
-// The known return type that `return_type` equals as a number; nullopt for any other value.
+// The known return types are the whole numbers from every_match_replaced to all_values.
 std::optional<ReturnType> known_return_type(const Variant& return_type) {
   if (return_type.is_object()) return known_return_type(dereference(return_type));
   if (return_type.is_null()) return std::nullopt;  // equal to no number
   // Most are plain numbers, a default just written among them: read without the conversion call.
   const double value =
       return_type.type() == VariantType::r8 ? return_type.numeric_value() : to_number(return_type);
-  const auto known = std::find_if(kKnownReturnTypes.begin(), kKnownReturnTypes.end(),
-                                  [value](ReturnType code) { return double(code) == value; });
-  if (known == kKnownReturnTypes.end()) return std::nullopt;
-  return *known;
+  if (!(value >= double(every_match_replaced) && value <= double(all_values))) return std::nullopt;
+  // Within that range the whole part is an int: no rounding call is needed to see a fraction.
+  const int whole = int(value);
+  if (double(whole) != value) return std::nullopt;
+  return ReturnType(whole);
 }
 
 // Whether the call replaces (rather than reports), settling a missing return_type on the way.
@@ -126,7 +120,7 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
   return answer_or_not_found_return(not_found_return, [&]() -> Variant {
     case_sensitive.default_boolean(true);
     not_found_return.default_text(mdl_Constants::value_error_text);
-    matcher.IgnoreCase = !to_truth(case_sensitive);
+    matcher.IgnoreCase = !truth_of(case_sensitive);
     const bool replaces = settle_replacement(replace_text, return_type);
     const std::optional<ReturnType> code = known_return_type(return_type);
     matcher.Global = needs_every_match(code);
@@ -135,7 +129,10 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
     std::u16string text_storage, pattern_storage, replacement_storage;
     const std::u16string_view text = to_text_view(string_to_search, text_storage);
     const std::u16string_view pattern = to_text_view(regex, pattern_storage);
+    // This matcher's pattern is set here alone, through set_pattern: the one compiled for the
+    // last call is reused while the text stays the same.
     matcher.set_pattern(pattern);
+    matcher.reuse_compiled_pattern();
     if (replaces) {
       const std::u16string_view replacement = to_text_view(replace_text, replacement_storage);
       std::u16string replaced;

@@ -98,29 +98,6 @@ CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
 
 CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 
-bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
-                           std::span<std::size_t> spans) const {
-  StepCounter counter(sites_, scan_cost_, budget);
-  MatchResources& resources = MatchResources::for_this_thread();
-  pcre2_match_data* data = resources.data(engine_group_count_ + 1);
-  resources.set_callout(sites_.empty() ? nullptr : at_site, &counter);
-  bool interpreted = !jit_;
-  int rc = run(text, start, counter, jit_, data, resources.context());
-  if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
-    interpreted = true;
-    rc = run(text, start, counter, false, data, resources.context());
-  }
-  if (rc >= 0) copy_spans(rc, data, spans);
-  if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
-  if (rc >= 0) return true;
-  if (rc == PCRE2_ERROR_NOMATCH) return false;
-  if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
-      rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY) {
-    fail(FailureKind::out_of_budget, "the regular expression's search exceeded its budget");
-  }
-  fail("regular expression matching failed: " + pcre2_message(rc));
-}
-
 void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
                                  std::span<std::size_t> spans) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
@@ -130,6 +107,11 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
     spans[1] = ovector[1];
     return;
   }
+  copy_group_spans(rc, ovector, spans);
+}
+
+void CompiledPattern::copy_group_spans(int rc, const std::size_t* ovector,
+                                       std::span<std::size_t> spans) const {
   // Groups from rc on took no part in the match.
   const std::size_t set_pairs = rc == 0 ? engine_group_count_ + 1 : std::size_t(rc);
   const std::size_t groups = std::min<std::size_t>(spans.size() / 2, group_count_ + 1);
@@ -139,6 +121,52 @@ void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
     spans[2 * group] = took_part ? ovector[2 * pair] : kUnset;
     spans[2 * group + 1] = took_part ? ovector[2 * pair + 1] : kUnset;
   }
+}
+
+bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
+                           std::span<std::size_t> spans) const {
+  MatchResources& resources = MatchResources::for_this_thread();
+  pcre2_match_data* data = resources.data(engine_group_count_ + 1);
+  if (!jit_ || !sites_.empty()) {
+    return find_charged(text, start, budget, jit_, resources, data, spans);
+  }
+  // Most patterns run on the JIT without budget sites: nothing is charged, no callout is called.
+  resources.set_callout(nullptr, nullptr);
+  const int rc = pcre2_jit_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
+                                 start, 0, data, resources.context());
+  if (rc >= 0) {
+    copy_spans(rc, data, spans);
+    return true;
+  }
+  if (rc == PCRE2_ERROR_NOMATCH) return false;
+  if (rc != PCRE2_ERROR_JIT_STACKLIMIT) fail_search(rc);
+  return find_charged(text, start, budget, false, resources, data, spans);
+}
+
+bool CompiledPattern::find_charged(std::u16string_view text, std::size_t start, StepBudget& budget,
+                                   bool jit, MatchResources& resources, pcre2_match_data* data,
+                                   std::span<std::size_t> spans) const {
+  StepCounter counter(sites_, scan_cost_, budget);
+  resources.set_callout(sites_.empty() ? nullptr : at_site, &counter);
+  bool interpreted = !jit;
+  int rc = run(text, start, counter, jit, data, resources.context());
+  if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
+    interpreted = true;
+    rc = run(text, start, counter, false, data, resources.context());
+  }
+  if (rc >= 0) copy_spans(rc, data, spans);
+  if (interpreted && text.size() > kLongTextForInterpreter) resources.release_data();
+  if (rc >= 0) return true;
+  if (rc == PCRE2_ERROR_NOMATCH) return false;
+  fail_search(rc);
+}
+
+void CompiledPattern::fail_search(int rc) {
+  if (rc == kBudgetSpent || rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
+      rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_NOMEMORY) {
+    fail(FailureKind::out_of_budget, "the regular expression's search exceeded its budget");
+  }
+  fail("regular expression matching failed: " + pcre2_message(rc));
 }
 
 int CompiledPattern::run(std::u16string_view text, std::size_t start, StepCounter& counter,

@@ -23,6 +23,8 @@ struct pcre2_real_match_context_16;
 
 namespace kestrune::regexp_internal {
 
+class MatchResources;
+
 // The span of a group that took no part in a match.
 constexpr std::size_t kUnset = SIZE_MAX;
 // PCRE2's compiler recurses once a nesting level of its groups, about 0.6 KiB a level: this
@@ -55,9 +57,17 @@ class CompiledPattern {
             std::span<std::size_t> spans) const;
 
  private:
+  // A search whose passes through budget sites are charged to `budget`, or that runs on the
+  // interpreter (`jit` false): the interpreter takes over where the JIT runs out of stack.
+  bool find_charged(std::u16string_view text, std::size_t start, StepBudget& budget, bool jit,
+                    MatchResources& resources, pcre2_real_match_data_16* data,
+                    std::span<std::size_t> spans) const;
+  // The Failure of a search that PCRE2 ended with the error `rc`.
+  [[noreturn]] static void fail_search(int rc);
   int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
           pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
   void copy_spans(int rc, pcre2_real_match_data_16* data, std::span<std::size_t> spans) const;
+  void copy_group_spans(int rc, const std::size_t* ovector, std::span<std::size_t> spans) const;
 
   std::u16string source_;
   bool ignore_case_;

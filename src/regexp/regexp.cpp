@@ -19,14 +19,14 @@ RegExp::RegExp() = default;
 
 RegExp::~RegExp() = default;
 
-const regexp_internal::CompiledPattern& RegExp::compiled() {
-  const bool reuse = std::exchange(reuse_compiled_, false);
-  if (!compiled_ || compiled_->ignore_case() != IgnoreCase ||
-      (!reuse && !same_text(compiled_->source(), Pattern))) {
+const regexp_internal::CompiledPattern& RegExp::compiled_for_this_search() {
+  if (!compiled_ || compiled_ignore_case_ != IgnoreCase ||
+      !same_text(compiled_->source(), Pattern)) {
     // Dropped first: a pattern that does not compile leaves nothing to be reused for it.
     compiled_.reset();
     compiled_for_pattern_ = false;
     compiled_ = regexp_internal::compiled_pattern_for(Pattern, IgnoreCase);
+    compiled_ignore_case_ = IgnoreCase;
   }
   compiled_for_pattern_ = true;
   return *compiled_;

@@ -40,6 +40,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/inline_vector.hpp"
@@ -111,12 +112,21 @@ class RegExp {
 
  private:
   friend class MatchWalk;
-  const regexp_internal::CompiledPattern& compiled();
+  // A column of calls searches with the pattern compiled for the last call: that case is seen
+  // inline, without a call.
+  const regexp_internal::CompiledPattern& compiled() {
+    if (std::exchange(reuse_compiled_, false) && compiled_ignore_case_ == IgnoreCase) {
+      return *compiled_;
+    }
+    return compiled_for_this_search();
+  }
+  const regexp_internal::CompiledPattern& compiled_for_this_search();
 
   std::shared_ptr<const regexp_internal::CompiledPattern> compiled_;
   // compiled_ was compiled for Pattern as set_pattern last set it.
   bool compiled_for_pattern_ = false;
-  bool reuse_compiled_ = false;  // for the next search only
+  bool compiled_ignore_case_ = false;  // compiled_'s case rule
+  bool reuse_compiled_ = false;        // for the next search only
   // Where Execute gathers every match before it sizes its collection once; kept from call to
   // call, so that a matcher that lists many matches again and again takes its memory once.
   std::unique_ptr<regexp_internal::MatchList> gathered_;

@@ -89,7 +89,7 @@ bool replaces_first_match_only(const Variant& replace_all) {
 // arguments are already of the kind asked for, a default just written among them.
 bool truth_of(const Variant* argument, bool absent) {
   if (!argument) return absent;
-  return argument->is_boolean() ? argument->boolean_value() : to_truth(*argument);
+  return kestrune::truth_of(*argument);
 }
 
 double number_of(const Variant* argument) {

@@ -48,6 +48,11 @@ std::u16string to_text(const Variant& value);
 std::u16string_view to_text_view(const Variant& value, std::u16string& storage);
 double to_number(const Variant& value);
 bool to_truth(const Variant& value);
+// to_truth, without the call for the kind most arguments have (a default just written among
+// them).
+inline bool truth_of(const Variant& value) {
+  return value.is_boolean() ? value.boolean_value() : to_truth(value);
+}
 
 // Rounds to the nearest whole number, a half to the even neighbour; a Failure outside the
 // 32-bit range (the platform's overflow).
