@@ -270,6 +270,7 @@ TEST(Program, HelpVersionAndSuggestions) {
       {"--version", "kestrune 1.0\n", 0},
       {"help", "The worksheet functions", 0},
       {"help krregex", "# krREGEX\n", 0},
+      {"fill --help", "usage: kestrune fill FORMULA", 0},
       {"help search-synatx 2>&1",
        "kestrune help: no page named search-synatx (did you mean search-syntax?)\n", 2},
       {"'krSERCH(\"a\", \"b\")' 2>&1",
