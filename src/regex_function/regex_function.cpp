@@ -35,14 +35,10 @@ enum ReturnType : int {
 std::optional<ReturnType> known_return_type(const Variant& return_type) {
   if (return_type.is_object()) return known_return_type(dereference(return_type));
   if (return_type.is_null()) return std::nullopt;  // equal to no number
-  // Most are plain numbers, a default just written among them: read without the conversion call.
-  const double value =
-      return_type.type() == VariantType::r8 ? return_type.numeric_value() : to_number(return_type);
-  if (!(value >= double(every_match_replaced) && value <= double(all_values))) return std::nullopt;
-  // Within that range the whole part is an int: no rounding call is needed to see a fraction.
-  const int whole = int(value);
-  if (double(whole) != value) return std::nullopt;
-  return ReturnType(whole);
+  const std::optional<int> code =
+      whole_number_within(plain_number(return_type), every_match_replaced, all_values);
+  if (!code) return std::nullopt;
+  return ReturnType(*code);
 }
 
 // Whether the call replaces (rather than reports), settling a missing return_type on the way.

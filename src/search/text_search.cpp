@@ -17,13 +17,6 @@
 namespace kestrune {
 namespace {
 
-// A number as to_number reads it, without the call for the kinds most arguments have.
-double plain_number(const Variant& value) {
-  if (value.type() == VariantType::r8) return value.numeric_value();
-  if (value.is_boolean()) return value.boolean_value() ? -1 : 0;
-  return to_number(value);
-}
-
 // The result code return_type selects: the codes compare by equality with the value as passed,
 // so 1.5 or 0 select none and a null equals none; a text that is not a number is a Failure.
 std::optional<ResultCode> selected_code(const Variant& return_type) {
@@ -31,14 +24,11 @@ std::optional<ResultCode> selected_code(const Variant& return_type) {
     return std::nullopt;
   }
   const double value = plain_number(return_type);
-  const bool known = value == double(ResultCode::pattern_query) ||
-                     (value >= double(kFirstResultCode) && value <= double(kLastResultCode));
-  if (!known) return std::nullopt;
-  // Within the codes' range the whole part is an int: no rounding call is needed to see a
-  // fraction.
-  const int whole = int(value);
-  if (double(whole) != value) return std::nullopt;
-  return ResultCode(whole);
+  if (value == double(ResultCode::pattern_query)) return ResultCode::pattern_query;
+  const std::optional<int> code =
+      whole_number_within(value, int(kFirstResultCode), int(kLastResultCode));
+  if (!code) return std::nullopt;
+  return ResultCode(*code);
 }
 
 // Writes a default into an argument the caller omitted; an argument the member does not have is

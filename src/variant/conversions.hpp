@@ -53,6 +53,20 @@ bool to_truth(const Variant& value);
 inline bool truth_of(const Variant& value) {
   return value.is_boolean() ? value.boolean_value() : to_truth(value);
 }
+// to_number, likewise: a double or a truth value is read without the call.
+inline double plain_number(const Variant& value) {
+  if (value.type() == VariantType::r8) return value.numeric_value();
+  if (value.is_boolean()) return value.boolean_value() ? -1 : 0;
+  return to_number(value);
+}
+// `value` as an int when it is a whole number from `lowest` to `highest`; nullopt otherwise.
+// Within an int's range no rounding call is needed to see a fraction.
+inline std::optional<int> whole_number_within(double value, int lowest, int highest) {
+  if (!(value >= lowest && value <= highest)) return std::nullopt;
+  const int whole = int(value);
+  if (double(whole) != value) return std::nullopt;
+  return whole;
+}
 
 // Rounds to the nearest whole number, a half to the even neighbour; a Failure outside the
 // 32-bit range (the platform's overflow).
