@@ -115,7 +115,7 @@ Variant apply_regex(RegExp& matcher, Variant& string_to_search, Variant& regex,
                     Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&]() -> Variant {
     case_sensitive.default_boolean(true);
-    not_found_return.default_text(mdl_Constants::value_error_text);
+    not_found_return.default_lasting_text(mdl_Constants::value_error);
     matcher.IgnoreCase = !truth_of(case_sensitive);
     const bool replaces = settle_replacement(replace_text, return_type);
     const std::optional<ReturnType> code = known_return_type(return_type);

@@ -53,9 +53,9 @@ std::optional<ResultCode> fill_defaults(const TextSearchArguments& a) {
   default_number(a.return_position_offset, 0);
   default_number(a.return_length_offset, 0);
   default_truth(a.search_from_right, false);
-  // "#VALUE!" is held in place: writing it takes no memory.
+  // "#VALUE!" refers to the lasting text: writing it, and answering it, copy nothing.
   const bool not_found_defaulted = a.not_found_return->is_missing();
-  a.not_found_return->default_text(mdl_Constants::value_error_text);
+  a.not_found_return->default_lasting_text(mdl_Constants::value_error);
   if (!a.return_type) return kFirstResultCode;
   const std::optional<ResultCode> code = selected_code(*a.return_type);
   if (not_found_defaulted && code == kCodeWithFalseDefault) {

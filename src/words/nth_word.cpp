@@ -20,7 +20,7 @@ Variant get_word(SearchMemory& memory, Variant& string_to_search, Variant& nth_w
                  Variant& not_found_return) {
   return answer_or_not_found_return(not_found_return, [&] {
     word_separator.default_lasting_text(default_separator);
-    not_found_return.default_text(mdl_Constants::value_error_text);
+    not_found_return.default_lasting_text(mdl_Constants::value_error);
     // The words are the pieces that are not empty; a text without the separator has none.
     return search_mode_call(memory, string_to_search, word_separator, case_sensitive,
                             ResultCode::pieces, search_from_right, not_found_return, &nth_word);
