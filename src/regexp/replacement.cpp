@@ -17,6 +17,7 @@ ReplacementTemplate::ReplacementTemplate(std::u16string_view r, std::uint32_t gr
   // Most replacements are plain text.
   if (r.find(u'$') == std::u16string_view::npos) {
     add_literal(r);
+    plain_text_ = r;
     return;
   }
   std::size_t literal_start = 0;
@@ -110,7 +111,7 @@ void ReplacementTemplate::append_expansion(std::u16string& out, std::u16string_v
   for (const Piece& piece : pieces_) out += text_of(piece, text, spans);
 }
 
-void ReplacedText::add_match(const std::size_t* spans) {
+void ReplacedText::add_expanded_match(const std::size_t* spans) {
   const std::u16string_view before = text_.substr(copied_, spans[0] - copied_);
   require_result_length(out_.size() + before.size() + expansion_.expansion_length(text_, spans));
   out_ += before;

@@ -17,10 +17,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/inline_vector.hpp"
+#include "base/result_limits.hpp"
 #include "regexp/pattern_tree.hpp"
 
 namespace kestrune::regexp_internal {
@@ -33,6 +35,8 @@ class ReplacementTemplate {
   // The number of group spans (CompiledPattern::find) the expansion reads: every group up to
   // the highest one it names.
   std::size_t spans_needed() const { return spans_needed_; }
+  // The expansion when it takes nothing from the match (a plain text, as most are), else none.
+  const std::optional<std::u16string_view>& plain_text() const { return plain_text_; }
   // The length of the expansion for the match whose group spans are `spans`.
   std::size_t expansion_length(std::u16string_view text, const std::size_t* spans) const;
   // Appends that expansion.
@@ -55,6 +59,7 @@ class ReplacementTemplate {
   // Most replacements are a literal or a group or two: no memory is taken for them.
   InlineVector<Piece, 4> pieces_;
   std::size_t spans_needed_ = 2;
+  std::optional<std::u16string_view> plain_text_;
 };
 
 // The text of a Replace, built match by match from left to right. A text longer than
@@ -62,16 +67,32 @@ class ReplacementTemplate {
 class ReplacedText {
  public:
   ReplacedText(std::u16string_view text, const ReplacementTemplate& expansion)
-      : text_(text), expansion_(expansion) {}
+      : text_(text), expansion_(expansion), plain_text_(expansion.plain_text()) {
+    // A long text's replacement is about as long, and grown match by match it would be copied
+    // again at each doubling; a short one may still be held in place, without memory.
+    constexpr std::size_t kLongText = 256;
+    if (text.size() > kLongText) out_.reserve(text.size());
+  }
 
   // The text from the end of the last match to the start of this one, then its expansion.
-  void add_match(const std::size_t* spans);
+  // A plain expansion, the common case, is added in place: a replacement of every match in a
+  // long cell adds many.
+  void add_match(const std::size_t* spans) {
+    if (!plain_text_) return add_expanded_match(spans);
+    const std::u16string_view before = text_.substr(copied_, spans[0] - copied_);
+    require_result_length(out_.size() + before.size() + plain_text_->size());
+    out_.append(before).append(*plain_text_);
+    copied_ = spans[1];
+  }
   // What add_match built, then the text after the last match.
   std::u16string finish();
 
  private:
+  void add_expanded_match(const std::size_t* spans);
+
   std::u16string_view text_;
   const ReplacementTemplate& expansion_;
+  std::optional<std::u16string_view> plain_text_;
   std::u16string out_;
   std::size_t copied_ = 0;  // the text before this is in out_
 };
