@@ -126,7 +126,7 @@ void CompiledPattern::copy_group_spans(int rc, const std::size_t* ovector,
 bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
                            std::span<std::size_t> spans) const {
   MatchResources& resources = MatchResources::for_this_thread();
-  pcre2_match_data* data = resources.data(engine_group_count_ + 1);
+  pcre2_match_data* data = resources.data(engine_pairs());
   if (!jit_ || !sites_.empty()) {
     return find_charged(text, start, budget, jit_, resources, data, spans);
   }

@@ -47,6 +47,11 @@ class CompiledPattern {
   std::uint32_t group_count() const { return group_count_; }
   const GroupNames& group_names() const { return group_names_; }
   bool uses_jit() const { return jit_; }
+  // The JIT code of a pattern searched without budget sites, as most are, which a loop over
+  // many matches runs directly (match_loop.hpp); null for the others.
+  pcre2_real_code_16* plain_jit_code() const { return jit_ && sites_.empty() ? code_ : nullptr; }
+  // The offset pairs PCRE2 writes for a match: the whole match and each of its own groups.
+  std::uint32_t engine_pairs() const { return engine_group_count_ + 1; }
   std::size_t budget_site_count() const { return sites_.size(); }
 
   // Finds the leftmost match that starts at or after `start` and writes the spans of its first

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -76,9 +77,35 @@ inline std::size_t next_search_start(std::size_t start, std::size_t end) {
 // Finds the matches from `from` on, one after another: each one's group spans are written into
 // `spans` (as CompiledPattern::find writes them) and `on_match()` is called, until it returns
 // false or the text has no more.
+// A reference to what a loop over many matches calls for each one.
+class OnEachMatch {
+ public:
+  template <class OnMatch>
+  explicit OnEachMatch(OnMatch& on_match)
+      : on_match_(&on_match), call_([](void* f) { return (*static_cast<OnMatch*>(f))(); }) {}
+  bool operator()() const { return call_(on_match_); }
+
+ private:
+  void* on_match_;
+  bool (*call_)(void*);
+};
+
+// Where a search that is over would start: past any text.
+constexpr std::size_t kAllSearched = SIZE_MAX;
+
+// The matches from `from` on of a pattern with plain JIT code, each one's start and end written
+// into whole_match[0] and [1] before on_match is called, until it answers false. The thread's
+// match memory is looked up once for all of them. Answers kAllSearched, or where the JIT could
+// not go on alone (out of stack, or an error): find() searches from there again and settles it.
+std::size_t for_each_match_on_jit(const CompiledPattern& pattern, std::u16string_view text,
+                                  std::size_t from, std::size_t* whole_match, OnEachMatch on_match);
+
 template <class OnMatch>
 void for_each_match(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,
                     StepBudget& budget, std::span<std::size_t> spans, OnMatch&& on_match) {
+  if (spans.size() == 2 && pattern.plain_jit_code()) {
+    from = for_each_match_on_jit(pattern, text, from, spans.data(), OnEachMatch(on_match));
+  }
   for (std::size_t at = from; at <= text.size(); at = next_search_start(spans[0], spans[1])) {
     if (!pattern.find(text, at, budget, spans) || !on_match()) return;
   }
