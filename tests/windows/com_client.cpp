@@ -17,7 +17,7 @@ namespace {
 using namespace kestrune::client;
 
 constexpr const char* kUsage =
-    "usage: com_client interface | calls TABLE... | host FOLDER | unregistered | module FILE |\n"
+    "usage: com_client interface MODULE | calls TABLE... | host FOLDER | unregistered |\n"
     "       user-registered PATH | user-unregistered PATH\n";
 
 void check_unregistered(Checks& checks) {
@@ -51,11 +51,11 @@ int wmain(int argc, wchar_t** argv) {
     check_host_integration(text_of(argv[2]), checks);
   } else if ((mode == u"user-registered" || mode == u"user-unregistered") && argc == 3) {
     check_user_registration(text_of(argv[2]), mode == u"user-registered", checks);
-  } else if (mode == u"module" && argc == 3) {
-    check_addin_module(text_of(argv[2]), checks);
-  } else if (mode == u"interface" || mode == u"calls") {
+  } else if ((mode == u"interface" && argc == 3) || mode == u"calls") {
     ComPtr<IDispatch> kestrune = create_kestrune(checks);
-    if (kestrune && mode == u"interface") check_interface(*kestrune.Get(), checks);
+    if (kestrune && mode == u"interface") {
+      check_interface(*kestrune.Get(), text_of(argv[2]), checks);
+    }
     for (int i = 2; kestrune && mode == u"calls" && i < argc; ++i) {
       run_call_table(*kestrune.Get(), kestrune::to_utf8(text_of(argv[i])), checks);
     }
