@@ -18,8 +18,9 @@ void check_host_integration(const std::u16string& registered_folder, Checks& che
 // What the shell runs for an https address during the About dialog's check: keeps the address.
 void record_opened(const std::u16string& address);
 
-// With `registered` false: every record of `module_path` gone.
-void check_user_registration(const std::u16string& module_path, bool registered, Checks& checks);
-void check_machine_registration(const std::u16string& module_path, Checks& checks);
+// The records of `module_path` for the machine or for the current user alone; with `registered`
+// false, every record and key of it gone.
+void check_registry_records(const std::u16string& module_path, bool for_user, bool registered,
+                            Checks& checks);
 
 }  // namespace kestrune::client

@@ -36,7 +36,7 @@ std::u16string version_text(const std::vector<BYTE>& block, const wchar_t* name)
 void check_registration(Checks& checks) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(GetModuleHandleW(L"kestrune.dll"), path, MAX_PATH);
-  check_machine_registration(text_of(path), checks);
+  check_registry_records(text_of(path), false, true, checks);
   DWORD ignored = 0;
   std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored));
   VS_FIXEDFILEINFO* fixed = nullptr;
