@@ -59,14 +59,6 @@ std::u16string installed_add_in() {
   return text_of(registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue));
 }
 
-void set_installed(const std::u16string& name, bool installed) {
-  if (installed) {
-    set_registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, wide(name));
-  } else if (installed_add_in() == name) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue);
-  }
-}
-
 std::u16string file_name_of(const std::u16string& path) {
   const std::size_t slash = path.find_last_of(u"\\/");
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
@@ -80,8 +72,8 @@ constexpr std::u16string_view kKindNames[] = {
 constexpr std::u16string_view kMembers[] = {
     u"DisplayAlerts", u"ScreenUpdating", u"Workbooks", u"UserLibraryPath",
     u"AddIns",        u"MacroOptions",   u"Quit",      u"Add",
-    u"Count",         u"VBProject",      u"SaveAs",    u"Close",
-    u"VBComponents",  u"Import",         u"Name",      u"Installed"};
+    u"VBProject",     u"SaveAs",         u"Close",     u"VBComponents",
+    u"Import",        u"Name",           u"Installed"};
 
 struct Node {
   Kind kind;
@@ -165,16 +157,16 @@ HRESULT answer(const Node& node, const ScriptedCall& call, VARIANT* result) {
     case Kind::add_ins:
       if (member == u"Add")
         return give_object(result, make(Kind::add_in, file_name_of(text_argument(call))));
-      if (member == u"Count")
-        return give(result, Variant::i4(std::int32_t(listed_add_ins().size())));
       return give_object(result, new Enumerator(listed_add_ins()), VT_UNKNOWN);
     case Kind::add_in:
       if (member == u"Name") return give(result, Variant::text(node.add_in));
-      if (call.put) {
-        set_installed(node.add_in, call.arguments.at(0).boolean_value());
-        return S_OK;
+      if (!call.put) return give(result, Variant::boolean(installed_add_in() == node.add_in));
+      if (call.arguments.at(0).boolean_value()) {
+        set_registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, wide(node.add_in));
+      } else if (installed_add_in() == node.add_in) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue);
       }
-      return give(result, Variant::boolean(installed_add_in() == node.add_in));
+      return S_OK;
   }
   return DISP_E_MEMBERNOTFOUND;
 }
