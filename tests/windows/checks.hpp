@@ -8,7 +8,8 @@
 
 namespace kestrune::client {
 
-void check_interface(IDispatch& object, Checks& checks);
+// `module_path` names the generated add-in module kestrune.bas.
+void check_interface(IDispatch& object, const std::u16string& module_path, Checks& checks);
 
 void run_call_table(IDispatch& object, const std::string& path, Checks& checks);
 
@@ -17,10 +18,9 @@ void check_host_integration(const std::u16string& registered_folder, Checks& che
 // What the shell runs for an https address during the About dialog's check: keeps the address.
 void record_opened(const std::u16string& address);
 
-void check_addin_module(const std::u16string& path, Checks& checks);
-
-// With `registered` false: every record of `module_path` gone.
-void check_user_registration(const std::u16string& module_path, bool registered, Checks& checks);
-void check_machine_registration(const std::u16string& module_path, Checks& checks);
+// The records of `module_path` for the machine or for the current user alone; with `registered`
+// false, every record and key of it gone.
+void check_registry_records(const std::u16string& module_path, bool for_user, bool registered,
+                            Checks& checks);
 
 }  // namespace kestrune::client

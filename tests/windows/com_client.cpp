@@ -10,26 +10,14 @@
 
 #include "base/utf8.hpp"
 #include "checks.hpp"
-#include "com/kestrune_h.h"
 
 namespace {
 
 using namespace kestrune::client;
 
 constexpr const char* kUsage =
-    "usage: com_client interface | calls TABLE... | host FOLDER | unregistered | module FILE |\n"
+    "usage: com_client interface MODULE | calls TABLE... | host FOLDER | unregistered PATH |\n"
     "       user-registered PATH | user-unregistered PATH\n";
-
-void check_unregistered(Checks& checks) {
-  CLSID class_id{};
-  checks.expect_hresult(CLSIDFromProgID(kProgId, &class_id), CO_E_CLASSSTRING,
-                        "the ProgID is gone");
-  IUnknown* object = nullptr;
-  checks.expect_hresult(CoCreateInstance(CLSID_clsKestrune, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IUnknown, reinterpret_cast<void**>(&object)),
-                        REGDB_E_CLASSNOTREG, "the class is no longer registered");
-  if (object != nullptr) object->Release();
-}
 
 }  // namespace
 
@@ -45,17 +33,17 @@ int wmain(int argc, wchar_t** argv) {
   }
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   Checks checks;
-  if (mode == u"unregistered") {
-    check_unregistered(checks);
+  if (mode == u"unregistered" && argc == 3) {
+    check_registry_records(text_of(argv[2]), false, false, checks);
   } else if (mode == u"host" && argc == 3) {
     check_host_integration(text_of(argv[2]), checks);
   } else if ((mode == u"user-registered" || mode == u"user-unregistered") && argc == 3) {
-    check_user_registration(text_of(argv[2]), mode == u"user-registered", checks);
-  } else if (mode == u"module" && argc == 3) {
-    check_addin_module(text_of(argv[2]), checks);
-  } else if (mode == u"interface" || mode == u"calls") {
+    check_registry_records(text_of(argv[2]), true, mode == u"user-registered", checks);
+  } else if ((mode == u"interface" && argc == 3) || mode == u"calls") {
     ComPtr<IDispatch> kestrune = create_kestrune(checks);
-    if (kestrune && mode == u"interface") check_interface(*kestrune.Get(), checks);
+    if (kestrune && mode == u"interface") {
+      check_interface(*kestrune.Get(), text_of(argv[2]), checks);
+    }
     for (int i = 2; kestrune && mode == u"calls" && i < argc; ++i) {
       run_call_table(*kestrune.Get(), kestrune::to_utf8(text_of(argv[i])), checks);
     }

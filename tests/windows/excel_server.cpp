@@ -41,12 +41,6 @@ std::u16string text_of(const std::wstring& text) {
   return std::u16string(text.begin(), text.end());
 }
 
-std::u16string read_file(const std::u16string& path) {
-  std::ifstream file(to_utf8(path), std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return from_utf8(bytes);
-}
-
 bool vba_project_allowed() {
   DWORD allowed = 0;
   DWORD size = sizeof allowed;
@@ -59,19 +53,6 @@ std::u16string installed_add_in() {
   return text_of(registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue));
 }
 
-void set_installed(const std::u16string& name, bool installed) {
-  if (installed) {
-    set_registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, wide(name));
-  } else if (installed_add_in() == name) {
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue);
-  }
-}
-
-std::u16string file_name_of(const std::u16string& path) {
-  const std::size_t slash = path.find_last_of(u"\\/");
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
 // What the stand-in keeps of the program's object model: the kinds of object, each logged under
 // its name, and every member any of them has.
 enum class Kind { application, workbooks, workbook, project, components, add_ins, add_in };
@@ -80,8 +61,8 @@ constexpr std::u16string_view kKindNames[] = {
 constexpr std::u16string_view kMembers[] = {
     u"DisplayAlerts", u"ScreenUpdating", u"Workbooks", u"UserLibraryPath",
     u"AddIns",        u"MacroOptions",   u"Quit",      u"Add",
-    u"Count",         u"VBProject",      u"SaveAs",    u"Close",
-    u"VBComponents",  u"Import",         u"Name",      u"Installed"};
+    u"VBProject",     u"SaveAs",         u"Close",     u"VBComponents",
+    u"Import",        u"Name",           u"Installed"};
 
 struct Node {
   Kind kind;
@@ -159,22 +140,26 @@ HRESULT answer(const Node& node, const ScriptedCall& call, VARIANT* result) {
       return S_OK;
     case Kind::project:
       return give_object(result, make(Kind::components, u"", node.imported));
-    case Kind::components:
-      *node.imported += read_file(text_argument(call));
+    case Kind::components: {  // importing the module file
+      std::ifstream module(to_utf8(text_argument(call)), std::ios::binary);
+      *node.imported += from_utf8(std::string(std::istreambuf_iterator<char>(module), {}));
       return S_OK;
+    }
     case Kind::add_ins:
-      if (member == u"Add")
-        return give_object(result, make(Kind::add_in, file_name_of(text_argument(call))));
-      if (member == u"Count")
-        return give(result, Variant::i4(std::int32_t(listed_add_ins().size())));
+      if (member == u"Add") {  // the add-in known by its file's name
+        const std::u16string path = text_argument(call);
+        return give_object(result, make(Kind::add_in, path.substr(path.find_last_of(u"\\/") + 1)));
+      }
       return give_object(result, new Enumerator(listed_add_ins()), VT_UNKNOWN);
     case Kind::add_in:
       if (member == u"Name") return give(result, Variant::text(node.add_in));
-      if (call.put) {
-        set_installed(node.add_in, call.arguments.at(0).boolean_value());
-        return S_OK;
+      if (!call.put) return give(result, Variant::boolean(installed_add_in() == node.add_in));
+      if (call.arguments.at(0).boolean_value()) {
+        set_registry_text(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue, wide(node.add_in));
+      } else if (installed_add_in() == node.add_in) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kOptionsKey, kInstalledValue);
       }
-      return give(result, Variant::boolean(installed_add_in() == node.add_in));
+      return S_OK;
   }
   return DISP_E_MEMBERNOTFOUND;
 }

@@ -81,11 +81,12 @@ bool run_ended(const StandInHost& host) {
   return !calls.empty() && calls.back() == put("ScreenUpdating", true);
 }
 
-// A run as the host sees it through real automation calls: alerts and repainting off first,
-// every add-in's name read, the first `described` descriptions sent in order, and alerts and
-// repainting on again last.
+// A run, waited for, as the host sees it through real automation calls: alerts and repainting
+// off first, every add-in's name read, the first `described` descriptions sent in order, and
+// alerts and repainting on again last.
 void check_run(const StandInHost& host, std::size_t described, const std::string& label,
                Checks& checks) {
+  checks.expect(pump_until([&] { return run_ended(host); }, 5s), label + ": a run ends");
   const std::vector<std::string> calls = host.calls();
   checks.expect(calls.size() >= 4 && calls[0] == put("DisplayAlerts", false) &&
                     calls[1] == put("ScreenUpdating", false) &&
@@ -95,17 +96,17 @@ void check_run(const StandInHost& host, std::size_t described, const std::string
   checks.expect(std::count(calls.begin(), calls.end(), "AddIn.Name") == 3,
                 label + ": every add-in's name is read");
   std::vector<std::string> sent;
+  std::vector<std::string> expected;
   for (const std::string& call : calls) {
     if (call.starts_with("Application.MacroOptions ")) sent.push_back(call);
   }
-  checks.expect_equal(std::to_string(sent.size()), std::to_string(described),
-                      label + ": the descriptions sent");
-  for (std::size_t row = 0; row < sent.size() && row < kExpectedDescriptions.size(); ++row) {
-    const std::vector<Variant> expected = test::expected_macro_options(row);
-    checks.expect(
-        sent[row] == to_utf8(call_line(u"Application", {u"MacroOptions", false, expected})),
-        label + ": description " + std::to_string(row + 1) + " as seven arguments");
+  for (std::size_t row = 0; row < described; ++row) {
+    const ScriptedCall call{u"MacroOptions", false, test::expected_macro_options(row)};
+    expected.push_back(to_utf8(call_line(u"Application", call)));
   }
+  checks.expect(sent == expected, label + ": the first " + std::to_string(described) +
+                                      " descriptions in order, each as seven arguments (" +
+                                      std::to_string(sent.size()) + " sent)");
 }
 
 // The real timer keeps looking for the running host until it registers, and each new object
@@ -118,18 +119,15 @@ void check_description_runs(Checks& checks) {
   pump_for(1200ms);
   checks.expect(host.calls().empty(), "no calls while no host runs");
   host.run();
-  checks.expect(pump_until([&] { return run_ended(host); }, 5s),
-                "the timer keeps trying and finds the host once it runs");
-  check_run(host, kExpectedDescriptions.size(), "host found late", checks);
+  check_run(host, kExpectedDescriptions.size(), "the timer keeps trying, finds the host late",
+            checks);
 
   const std::u16string refused_macro = to_text(test::expected_macro_options(3)[0]);
   SetEnvironmentVariableW(L"KESTRUNE_REFUSED_MACRO",
                           reinterpret_cast<const wchar_t*>(refused_macro.c_str()));
   host.clear_calls();
   ComPtr<IDispatch> refused = create_kestrune(checks);
-  checks.expect(pump_until([&] { return run_ended(host); }, 5s),
-                "a second object starts another run");
-  check_run(host, 4, "fourth description refused", checks);
+  check_run(host, 4, "a second object's run, the fourth description refused", checks);
   SetEnvironmentVariableW(L"KESTRUNE_REFUSED_MACRO", nullptr);
   host.clear_calls();
   pump_for(1200ms);
@@ -145,10 +143,11 @@ class LinkOpener {
  public:
   LinkOpener() {
     std::filesystem::remove(opened_record_file());
-    set_command(L"\"" + beside_program(u"").wstring() + L"\" opened \"%1\"");
+    set_registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr,
+                      L"\"" + beside_program(u"").wstring() + L"\" opened \"%1\"");
   }
   ~LinkOpener() {
-    if (!previous_.empty()) set_command(previous_);
+    if (!previous_.empty()) set_registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr, previous_);
     std::filesystem::remove(opened_record_file());
   }
   LinkOpener(const LinkOpener&) = delete;
@@ -162,10 +161,6 @@ class LinkOpener {
 
  private:
   static constexpr const wchar_t* kCommandKey = L"https\\shell\\open\\command";
-
-  void set_command(const std::wstring& command) {
-    set_registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr, command);
-  }
 
   const std::wstring previous_ = registry_text(HKEY_CLASSES_ROOT, kCommandKey, nullptr);
 };

@@ -1,9 +1,13 @@
 // The automation interface of kestrune.dll as only a client of the compiled server can see it:
 // the registration records and version block, the type library's identity, every member of the
-// core's member table as the type library compiles it and as GetIDsOfNames finds it, arguments
-// as COM callers pass them (named, typed references, SAFEARRAYs), failures as automation errors,
-// and a client in another apartment, through which defaults are written back. What members
-// answer is the shared call tables' business.
+// core's member table as GetIDsOfNames finds it and as the generated add-in module kestrune.bas
+// wraps it, arguments as COM callers pass them (named, typed references, SAFEARRAYs), failures
+// as automation errors, and a client in another apartment, through which defaults are written
+// back. What members answer is the shared call tables' business; the member table's agreement
+// with the type library's source is checked where the table is built.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -32,7 +36,7 @@ std::u16string version_text(const std::vector<BYTE>& block, const wchar_t* name)
 void check_registration(Checks& checks) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(GetModuleHandleW(L"kestrune.dll"), path, MAX_PATH);
-  check_machine_registration(text_of(path), checks);
+  check_registry_records(text_of(path), false, true, checks);
   DWORD ignored = 0;
   std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored));
   VS_FIXEDFILEINFO* fixed = nullptr;
@@ -47,7 +51,7 @@ void check_registration(Checks& checks) {
                 "version block carries OLESelfRegister");
 }
 
-// A type library's or a type's own name (MEMBERID_NIL, or -1 for the library), or a member's.
+// A type library's or a type's own name (MEMBERID_NIL, or -1 for the library).
 template <class Described>
 std::string name_of(Described& info, MEMBERID member) {
   OwnedBstr name;
@@ -64,11 +68,10 @@ TYPEATTR attributes_of(ITypeInfo& info) {
   return copy;
 }
 
-// The vtable view of the dual interface; null (and a failed check) without one.
-ComPtr<ITypeInfo> check_identity(IDispatch& object, Checks& checks) {
-  CLSID class_id{};
-  CLSIDFromProgID(kProgId, &class_id);
-  checks.expect(class_id == CLSID_clsKestrune, "the ProgID names the class {2D935A7D-...}");
+// What an early-bound caller (a VBA reference, New clsKestrune) reads of the type library beyond
+// what registering it recorded (its identifier, version and locale, the ProgID's class): the
+// library's name, the creatable class and the dual interface.
+void check_identity(IDispatch& object, Checks& checks) {
   ComPtr<ITypeInfo> dispatch_info;
   ComPtr<ITypeInfo> vtable;
   ComPtr<ITypeInfo> coclass;
@@ -81,24 +84,17 @@ ComPtr<ITypeInfo> check_identity(IDispatch& object, Checks& checks) {
       FAILED(dispatch_info->GetRefTypeOfImplType(-1, &vtable_reference)) ||
       FAILED(dispatch_info->GetRefTypeInfo(vtable_reference, &vtable))) {
     checks.expect(false, "the object's type library gives its class and a dual interface");
-    return nullptr;
+    return;
   }
-  TLIBATTR* library_attributes = nullptr;
-  library->GetLibAttr(&library_attributes);
-  checks.expect(library_attributes->guid == LIBID_Kestrune && library_attributes->lcid == 0 &&
-                    library_attributes->wMajorVerNum == 16 &&
-                    library_attributes->wMinorVerNum == 0 &&
-                    name_of(*library.Get(), -1) == "Kestrune",
-                "library Kestrune {1BBB827F-...}, version 16.0, locale 0");
-  library->ReleaseTLibAttr(library_attributes);
-
   const TYPEATTR made = attributes_of(*coclass.Get());
   INT flags = 0;
-  checks.expect(
-      made.typekind == TKIND_COCLASS && (made.wTypeFlags & TYPEFLAG_FCANCREATE) &&
-          made.cImplTypes == 1 && name_of(*coclass.Get(), MEMBERID_NIL) == "clsKestrune" &&
-          SUCCEEDED(coclass->GetImplTypeFlags(0, &flags)) && (flags & IMPLTYPEFLAG_FDEFAULT),
-      "clsKestrune is creatable with _clsKestrune as its one, default interface");
+  checks.expect(name_of(*library.Get(), -1) == "Kestrune" && made.typekind == TKIND_COCLASS &&
+                    (made.wTypeFlags & TYPEFLAG_FCANCREATE) && made.cImplTypes == 1 &&
+                    name_of(*coclass.Get(), MEMBERID_NIL) == "clsKestrune" &&
+                    SUCCEEDED(coclass->GetImplTypeFlags(0, &flags)) &&
+                    (flags & IMPLTYPEFLAG_FDEFAULT),
+                "library Kestrune: clsKestrune is creatable with _clsKestrune as its one, default "
+                "interface");
   const TYPEATTR dispatch = attributes_of(*dispatch_info.Get());
   checks.expect(dispatch.guid == IID__clsKestrune && dispatch.typekind == TKIND_DISPATCH,
                 "IDispatch sees the dispatch view of interface {F2ADF626-...}");
@@ -107,76 +103,63 @@ ComPtr<ITypeInfo> check_identity(IDispatch& object, Checks& checks) {
       TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION;
   checks.expect((dual.wTypeFlags & wanted) == wanted && dual.cFuncs == members().size(),
                 "_clsKestrune is hidden, dual, nonextensible, oleautomation, with 16 members");
-  return vtable;
 }
 
-std::string type_name(const TYPEDESC& type) {
-  if (type.vt == VT_PTR) return type_name(*type.lptdesc) + "*";
-  if (type.vt == VT_SAFEARRAY) return "SAFEARRAY(" + type_name(*type.lptdesc) + ")";
-  return type.vt == VT_VARIANT   ? "VARIANT"
-         : type.vt == VT_BSTR    ? "BSTR"
-         : type.vt == VT_HRESULT ? "HRESULT"
-                                 : "vt " + std::to_string(type.vt);
+// The generated add-in module kestrune.bas as its logical lines: each trimmed, continued lines
+// joined.
+std::vector<std::string> module_lines(const std::u16string& path) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    if (line.ends_with('\r')) line.pop_back();
+    line.erase(0, std::min(line.size(), line.find_first_not_of(' ')));
+    if (!lines.empty() && lines.back().ends_with(" _")) {
+      lines.back().replace(lines.back().size() - 1, 1, line);
+    } else {
+      lines.push_back(line);
+    }
+  }
+  return lines;
 }
 
-// A member as one line, the same from the member table and from the compiled type library:
-// "NAME id DISPID slot N opt K (in out optional VARIANT* name, ...) -> VARIANT* HRESULT method".
-std::string signature(const MemberInfo& member) {
-  std::string out = std::string(member.name) + " id " + std::to_string(member.dispatch_id) +
-                    " slot " + std::to_string(member.slot + 6) + " opt ";
-  std::string parameters;
-  int optional = 0;
+bool holds(const std::vector<std::string>& lines, const std::vector<std::string>& block) {
+  return std::search(lines.begin(), lines.end(), block.begin(), block.end()) != lines.end();
+}
+
+// A worksheet function's wrapper in the module: its member's parameters declared (Optional, a
+// ParamArray for the list) and forwarded in order.
+std::vector<std::string> expected_wrapper(const MemberInfo& member) {
+  const std::string name(member.name);
+  std::string declared;
+  std::string forwarded;
+  std::string list;  // the ParamArray, handed on as one array
   for (const ParameterInfo& parameter : member.parameters) {
-    optional += parameter.optional;
-    parameters += std::string(parameter.by_reference ? "in out " : "in ") +
-                  (parameter.optional ? "optional " : "") +
-                  (parameter.gathers_list ? "SAFEARRAY(VARIANT)* " : "VARIANT* ") +
-                  std::string(parameter.name) + ", ";
+    const std::string parameter_name(parameter.name);
+    if (parameter.gathers_list) list = parameter_name;
+    const std::string separator = declared.empty() ? "" : ", ";
+    declared += separator + (parameter.gathers_list ? "ParamArray " + parameter_name + "()"
+                             : parameter.optional   ? "Optional " + parameter_name
+                                                    : parameter_name);
+    forwarded += separator + (parameter.gathers_list ? "list" : parameter_name);
   }
-  const char* result = member.result == ResultKind::nothing ? ""
-                       : member.result == ResultKind::text  ? "BSTR*"
-                                                            : "VARIANT*";
-  return out + std::to_string(optional) + " (" + parameters + ") -> " + result + " HRESULT method";
+  std::vector<std::string> wrapper = {"Public Function " + name + "(" + declared + ")"};
+  if (!list.empty()) {
+    wrapper.push_back("Dim list As Variant");
+    wrapper.push_back("list = " + list);
+  }
+  wrapper.push_back(name + " = Server()." + name +
+                    (forwarded.empty() ? "" : "(" + forwarded + ")"));
+  wrapper.push_back("End Function");
+  return wrapper;
 }
 
-std::string signature(ITypeInfo& info, const FUNCDESC& function) {
-  std::vector<BSTR> received(std::size_t(function.cParams) + 1, nullptr);
-  UINT named = 0;
-  info.GetNames(function.memid, received.data(), UINT(received.size()), &named);
-  std::vector<std::string> names;
-  for (BSTR name : received) names.push_back(to_utf8(from_BSTR(OwnedBstr(name).get())));
-  std::string out = names[0] + " id " + std::to_string(function.memid) + " slot " +
-                    std::to_string(function.oVft / SHORT(sizeof(void*))) + " opt " +
-                    std::to_string(function.cParamsOpt) + " (";
-  std::string result;
-  for (SHORT p = 0; p < function.cParams; ++p) {
-    const ELEMDESC& element = function.lprgelemdescParam[p];
-    const USHORT flags = element.paramdesc.wParamFlags;
-    if (flags & PARAMFLAG_FRETVAL) {
-      result = type_name(element.tdesc);
-      continue;
-    }
-    out += std::string((flags & PARAMFLAG_FOUT) ? "in out " : "in ") +
-           ((flags & PARAMFLAG_FOPT) ? "optional " : "") + type_name(element.tdesc) + " " +
-           (UINT(p) + 1 < named ? names[std::size_t(p) + 1] : "?") + ", ";
-  }
-  return out + ") -> " + result + " " + type_name(function.elemdescFunc.tdesc) +
-         (function.invkind == INVOKE_FUNC ? " method" : " property");
-}
-
-// Each member as compiled, in slot order, and as a late-bound caller finds it: by its name in
-// any letter case, with its parameters' positions for named arguments.
-void check_members(IDispatch& object, ITypeInfo& vtable, Checks& checks) {
-  for (std::size_t i = 0; i < members().size(); ++i) {
-    const MemberInfo& member = members()[i];
-    FUNCDESC* function = nullptr;
-    std::string compiled = "(none)";
-    if (SUCCEEDED(vtable.GetFuncDesc(UINT(i), &function))) {
-      compiled = signature(vtable, *function);
-      vtable.ReleaseFuncDesc(function);
-    }
-    checks.expect_equal(compiled, signature(member), "the compiled member, the table's");
-
+// Each member as a late-bound caller finds it (by its name in any letter case, with its
+// parameters' positions for named arguments) and, for a worksheet function, as the add-in module
+// wraps it; the module defines nothing else but the object it creates on first use and
+// More_Information, which opens the path krHelpfilePath gives.
+void check_members(IDispatch& object, const std::vector<std::string>& module, Checks& checks) {
+  std::size_t wrappers = 0;
+  for (const MemberInfo& member : members()) {
     std::vector<std::u16string> asked{from_utf8(member.name)};
     for (char16_t& c : asked[0]) c = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
     for (const ParameterInfo& parameter : member.parameters)
@@ -189,9 +172,26 @@ void check_members(IDispatch& object, ITypeInfo& vtable, Checks& checks) {
     bool in_order = ids[0] == member.dispatch_id;
     for (std::size_t p = 1; p < ids.size(); ++p) in_order = in_order && ids[p] == DISPID(p - 1);
     checks.expect(in_order, to_utf8(asked[0]) + ": GetIDsOfNames gives its id and parameters");
+    if (!member.worksheet_function) continue;
+    ++wrappers;
+    const std::vector<std::string> wrapper = expected_wrapper(member);
+    checks.expect(holds(module, wrapper),
+                  "kestrune.bas: " + wrapper.front() + ", forwarding its parameters in order");
   }
   checks.expect(dispatch_id(object, u"krNOSUCHMEMBER") == DISPID_UNKNOWN,
                 "an unknown name has no dispatch id");
+  const std::string creation =
+      "If kestrune_server Is Nothing Then Set kestrune_server = CreateObject(\"" +
+      to_utf8(text_of(kProgId)) + "\")";
+  const std::vector<std::string> help = {
+      "Public Sub More_Information()",
+      "Shell \"hh.exe \"\"\" & Server().krHelpfilePath & \"\"\"\", vbNormalFocus", "End Sub"};
+  const auto is_public = [](const std::string& line) { return line.starts_with("Public "); };
+  checks.expect(!module.empty() && module[0] == "Attribute VB_Name = \"kestrune\"" &&
+                    holds(module, {creation}) && holds(module, help) &&
+                    std::size_t(std::ranges::count_if(module, is_public)) == wrappers + 1,
+                "kestrune.bas: a VBA module named kestrune that creates its object on first use, "
+                "with More_Information and the worksheet functions alone");
 }
 
 bool same_value(const Variant& a, const Variant& b) {
@@ -340,11 +340,10 @@ void check_multithreaded_client(Checks& checks) {
 
 }  // namespace
 
-void check_interface(IDispatch& object, Checks& checks) {
+void check_interface(IDispatch& object, const std::u16string& module_path, Checks& checks) {
   check_registration(checks);
-  if (ComPtr<ITypeInfo> vtable = check_identity(object, checks)) {
-    check_members(object, *vtable.Get(), checks);
-  }
+  check_identity(object, checks);
+  check_members(object, module_lines(module_path), checks);
   check_argument_forms(object, checks);
   check_failures(object, checks);
   check_multithreaded_client(checks);

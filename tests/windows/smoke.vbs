@@ -24,7 +24,6 @@ find = "x"
 Check kr.krSEARCH(text, find) = "#VALUE!", "variables passed by reference"
 Check text = "abc", "a variable passed by reference keeps its text"
 
-Check kr.krEXCLUDE(Array("banana", "a")) = "bnn", "krEXCLUDE with an array"
 list = Array("a1b2c3", "a", "b")
 Check kr.krEXTRACT(list) = "ab", "krEXTRACT with an array variable"
 
