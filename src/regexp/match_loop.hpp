@@ -74,9 +74,6 @@ inline std::size_t next_search_start(std::size_t start, std::size_t end) {
   return end == start ? end + 1 : end;
 }
 
-// Finds the matches from `from` on, one after another: each one's group spans are written into
-// `spans` (as CompiledPattern::find writes them) and `on_match()` is called, until it returns
-// false or the text has no more.
 // A reference to what a loop over many matches calls for each one.
 class OnEachMatch {
  public:
@@ -100,6 +97,9 @@ constexpr std::size_t kAllSearched = SIZE_MAX;
 std::size_t for_each_match_on_jit(const CompiledPattern& pattern, std::u16string_view text,
                                   std::size_t from, std::size_t* whole_match, OnEachMatch on_match);
 
+// Finds the matches from `from` on, one after another: each one's group spans are written into
+// `spans` (as CompiledPattern::find writes them) and `on_match()` is called, until it returns
+// false or the text has no more.
 template <class OnMatch>
 void for_each_match(const CompiledPattern& pattern, std::u16string_view text, std::size_t from,
                     StepBudget& budget, std::span<std::size_t> spans, OnMatch&& on_match) {
