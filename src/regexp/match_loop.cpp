@@ -48,10 +48,7 @@ void collect_matches(const CompiledPattern& pattern, std::u16string_view text, s
 std::size_t count_matches(const CompiledPattern& pattern, std::u16string_view text,
                           std::size_t from, StepBudget& budget) {
   std::array<std::size_t, 2> whole_match;
-  // Most texts have no match: one search, without setting up a loop over many.
-  if (from > text.size() || !pattern.find(text, from, budget, whole_match)) return 0;
-  std::size_t count = 1;
-  from = next_search_start(whole_match[0], whole_match[1]);
+  std::size_t count = 0;
   for_each_match(pattern, text, from, budget, whole_match, [&] {
     ++count;
     return true;

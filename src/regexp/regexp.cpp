@@ -73,9 +73,12 @@ MatchCollection RegExp::Execute(std::u16string_view text) {
 std::size_t RegExp::CountMatches(std::u16string_view text) {
   const regexp_internal::CompiledPattern& pattern = compiled();
   StepBudget budget;
-  if (Global) return regexp_internal::count_matches(pattern, text, 0, budget);
   std::array<std::size_t, 2> whole_match;
-  return pattern.find(text, 0, budget, whole_match) ? 1 : 0;
+  // Most texts have no match: one search, without setting up a loop over many.
+  if (!pattern.find(text, 0, budget, whole_match)) return 0;
+  if (!Global) return 1;
+  const std::size_t from = regexp_internal::next_search_start(whole_match[0], whole_match[1]);
+  return 1 + regexp_internal::count_matches(pattern, text, from, budget);
 }
 
 std::u16string RegExp::Replace(std::u16string_view text, std::u16string_view replacement) {
