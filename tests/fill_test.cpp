@@ -367,8 +367,9 @@ TEST(Fill, ExitStatusIsTwoOnlyWhenTheFormulaOrTheInputCannotBeUsed) {
 
 TEST(FillCommandLine, Arguments) {
   std::string error;
+  const std::string most = std::to_string(kMaxThreads);
   const std::vector<std::string> full = {"Reverse(A)", "in.csv",    "-o", "out.csv",
-                                         "--header",   "--threads", "3",  "--decimal-separator",
+                                         "--header",   "--threads", most, "--decimal-separator",
                                          ","};
   const auto command = read_fill_command(full, error);
   ASSERT_TRUE(command) << error;
@@ -376,7 +377,7 @@ TEST(FillCommandLine, Arguments) {
   EXPECT_EQ(command->input_path, "in.csv");
   EXPECT_EQ(command->output_path, "out.csv");
   EXPECT_TRUE(command->options.header);
-  EXPECT_EQ(command->options.threads, 3u);
+  EXPECT_EQ(command->options.threads, kMaxThreads);
   EXPECT_EQ(command->decimal_separator, ",");
 
   const std::string too_many = std::to_string(kMaxThreads + 1);
