@@ -185,9 +185,7 @@ TEST(ParseNumber, StrictRule) {
                               {u"5.", u'.', 5},
                               {u"1e-2", u'.', 0.01},
                               {u"1E-400", u'.', 0},
-                              {u"1,5", u',', 1.5},
-                              {u"1.5", u',', std::nullopt},
-                              {u"1,5", u'.', std::nullopt}};
+                              {u"1.5", u',', std::nullopt}};
   for (const auto& c : cases) {
     EXPECT_EQ(parse_number(c.text, c.separator), c.value) << to_utf8(c.text);
   }
@@ -277,12 +275,7 @@ TEST(Conversions, EveryKindReadAsTextNumberAndTruth) {
   }
 }
 
-TEST(Comparisons, EmptyTextAndNumbers) {
-  EXPECT_TRUE(equals_empty_text(Variant()));
-  EXPECT_TRUE(equals_empty_text(test::cell(Variant::text(u""))));
-  EXPECT_FALSE(equals_empty_text(Variant::number(0)));
-  EXPECT_THROW(equals_empty_text(Variant::error(worksheet_error::kNA)), Failure);
-
+TEST(Comparisons, EqualsNumber) {
   EXPECT_TRUE(equals_number(Variant::text(u"20"), 20));
   EXPECT_TRUE(equals_number(Variant::boolean(true), -1));
   EXPECT_TRUE(equals_number(test::cell(Variant()), 0));

@@ -39,52 +39,20 @@ Variant range_of(std::size_t rows, std::size_t columns, std::vector<Variant> cel
   return Variant::array(std::move(range));
 }
 
-Variant one_dimensional_of(std::vector<Variant> cells) { return list_of(std::move(cells), 1); }
-
-Variant typed_range_of_texts(std::vector<Variant> cells) {
-  Variant range = range_of(1, cells.size(), std::move(cells));
-  range.array_value().set_element_type(VariantType::text);
-  return range;
-}
-
 TEST(NumberFilter, KeepsTheCharactersOfANumber) {
   // With "." as the separator, by row: parentheses make a number negative only while ")" is the
   // last thing seen; only a leading minus and the first separator are kept; exponents in the form
   // scientific notation shows; a pending "E" survives letters and punctuation, only a digit or the
   // separator ends it; outside ASCII every character is a letter, never a digit or exponent mark.
   const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"(45)", u"-45"},
-      {u"(45) 6", u"456"},
-      {u"(-45)", u"-45"},
-      {u"(45", u"45"},
-      {u")45(", u"45"},
-      {u"(5)-", u"-5"},
-      {u"(.5)", u"-.5"},
-      {u"-3.2.1", u"-3.21"},
-      {u"a-b-5", u"-5"},
-      {u"5-3", u"53"},
-      {u"1.5E+10 m", u"1.5E+10"},
-      {u"7E-3", u"7E-3"},
-      {u".5E-2", u".5E-2"},
-      {u"1.E+5", u"1.E+5"},
-      {u"12E+3", u"123"},
-      {u"x1.5e3", u"1.53"},
-      {u"E+5", u"5"},
-      {u"5E+", u"5"},
-      {u"1E+2E+3", u"1E+23"},
-      {u"1EE+5", u"1E+5"},
-      {u"1Ex+5", u"1E+5"},
-      {u"1E 5", u"15"},
-      {u"1E.+5", u"1.5"},
-      {u"(1E+)", u"-1"},
-      {u"\uFF11\uFF12", u""},
-      {u"1\u0415+5", u"15"},
-      {u"Price: $1,234.56", u"1234.56"},
+      {u"(45", u"45"},      {u")45(", u"45"},       {u"(5)-", u"-5"},      {u"(.5)", u"-.5"},
+      {u".5E-2", u".5E-2"}, {u"1.E+5", u"1.E+5"},   {u"E+5", u"5"},        {u"1E+2E+3", u"1E+23"},
+      {u"1EE+5", u"1E+5"},  {u"1Ex+5", u"1E+5"},    {u"1E 5", u"15"},      {u"1E.+5", u"1.5"},
+      {u"(1E+)", u"-1"},    {u"\uFF11\uFF12", u""}, {u"1\u0415+5", u"15"},
   };
   for (const auto& [input, expected] : cases) {
     EXPECT_EQ(number_characters(input, u'.'), expected) << to_utf8(input);
   }
-  EXPECT_EQ(number_characters(u"Price: $1,234.56", u','), u"1,23456");
   EXPECT_EQ(number_characters(u"1,5E+10 m", u','), u"1,5E+10");
   EXPECT_EQ(number_characters(u"1\u066B5", u'\u066B'), u"15");  // never a separator either
 }
@@ -168,7 +136,7 @@ TEST(ListMembers, TakeAValueThatIsNoListAsAListOfOne) {
       {"krEXCLUDENOTNUM", number(-12.5), u"-12.5"},
       {"krEXTRACT", range_of(1, 3, {text(u"abab"), text(u"b"), text(u"x")}), u"bb"},
       {"krEXTRACT", cell(range_of(1, 2, {text(u"abab"), text(u"a")})), u"aa"},
-      {"krEXTRACT", one_dimensional_of({text(u"abab"), text(u"a")}), u"aa"},
+      {"krEXTRACT", list_of({text(u"abab"), text(u"a")}, 1), u"aa"},
       {"krEXCLUDENOTNUM", kNA, u""},
       {"krEXCLUDE", missing(), u"#VALUE!"},
   };
@@ -178,11 +146,13 @@ TEST(ListMembers, TakeAValueThatIsNoListAsAListOfOne) {
 // Arguments without a text form.
 TEST(ListMembers, RaiseFailuresToTheCaller) {
   const Variant three_dimensions = Variant::array(Array::with_bounds({{1, 1}, {1, 1}, {1, 1}}));
+  Variant typed_texts = range_of(1, 1, {text(u"b")});
+  typed_texts.array_value().set_element_type(VariantType::text);
   const std::vector<std::vector<Variant>> bad_lists = {
       {text(u"abc"), range_of(1, 2, {text(u"b"), kNA})},
       {range_of(1, 1, {missing()})},
-      {text(u"abc"), one_dimensional_of({text(u"b")})},
-      {text(u"abc"), typed_range_of_texts({text(u"b")})},
+      {text(u"abc"), list_of({text(u"b")}, 1)},
+      {text(u"abc"), typed_texts},
       {text(u"abc"), three_dimensions},
       {range_of(1, 1, {range_of(1, 1, {text(u"b")})})},  // an array in a cell
       {text(u"abc"), Variant::null()},

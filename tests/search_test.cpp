@@ -103,21 +103,6 @@ TEST(Defaults, WrittenIntoTheCallersArguments) {
   }
 }
 
-// The find text of 64 groups nested around "a".
-std::u16string nested_groups() {
-  std::u16string pattern = u"a";
-  for (int i = 0; i < 64; ++i) pattern = u"(" + pattern + u")";
-  return pattern;
-}
-
-// (ab)...(ab) then "\nc": (a|b)*c tries every start and every way back from each, far beyond
-// what a call may spend.
-std::u16string pairs_then_c() {
-  std::u16string subject;
-  while (subject.size() + 4 <= 32767) subject += u"ab";
-  return subject + u"\nc";
-}
-
 struct FullCellCase {
   std::string_view member;
   std::vector<Variant> arguments;
@@ -126,7 +111,13 @@ struct FullCellCase {
 
 TEST(FullCells, AnswerAtEveryLimit) {
   const Variant m = missing(), a = text(u"a"), x = text(u"x"), all = kTrue;
-  const Variant full = text(std::u16string(32767, u'a')), groups = text(nested_groups());
+  std::u16string nested = u"a";  // 64 groups around "a"
+  for (int i = 0; i < 64; ++i) nested = u"(" + nested + u")";
+  // (ab)...(ab) then "\nc": (a|b)*c tries every start and every way back from each, far beyond
+  // what a call may spend.
+  std::u16string pairs_then_c;
+  while (pairs_then_c.size() + 4 <= 32767) pairs_then_c += u"ab";
+  const Variant full = text(std::u16string(32767, u'a')), groups = text(nested);
   const Variant last_b = text(std::u16string(32766, u'a') + u"b");
   const Variant xs = text(std::u16string(2049, u'x'));
   // Lists widened by a length offset repeat most of the text for every match.
@@ -158,7 +149,7 @@ TEST(FullCells, AnswerAtEveryLimit) {
       {"krCOUNTINCELL", {full, groups}, number(32767)},
       // Counted without keeping the matches.
       {"krCOUNTINCELL", {text(std::u16string(2097153, u'a')), a}, number(2097153)},
-      {"krCOUNTINCELL", {text(pairs_then_c()), text(u"(a|b){0,}c")}, kValueError},
+      {"krCOUNTINCELL", {text(pairs_then_c + u"\nc"), text(u"(a|b){0,}c")}, kValueError},
       {"krGETWORD", {many_words, number(4001)}, text(u"z")},
       {"krGETWORD", {many_words, number(4002)}, kValueError},
       {"krGETWORD", {two_words, number(2)}, text(right)},
