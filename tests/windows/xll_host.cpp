@@ -446,7 +446,10 @@ void run_addin(const wchar_t* path, std::span<wchar_t* const> tables, Checks& ch
   }
   check_text_limits(addin, checks);
   check_threads(addin, cases, checks);
-  Passes more{&addin, &cases, kLeakPasses, 0, {}};
+  // One pass first: the checks above leave their own patterns in the caches, which a pass over
+  // more patterns than the caches hold replaces once.
+  Passes settle{&addin, &cases, 1, 0, {}}, more{&addin, &cases, kLeakPasses, 0, {}};
+  run_passes(&settle);
   expect_heap_back(
       std::to_string(kLeakPasses) + " more passes", [&] { run_passes(&more); }, checks);
 
