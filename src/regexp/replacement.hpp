@@ -67,7 +67,7 @@ class ReplacementTemplate {
 class ReplacedText {
  public:
   ReplacedText(std::u16string_view text, const ReplacementTemplate& expansion)
-      : text_(text), expansion_(expansion), plain_text_(expansion.plain_text()) {
+      : text_(text), expansion_(expansion) {
     // A long text's replacement is about as long, and grown match by match it would be copied
     // again at each doubling; a short one may still be held in place, without memory.
     constexpr std::size_t kLongText = 256;
@@ -78,10 +78,11 @@ class ReplacedText {
   // A plain expansion, the common case, is added in place: a replacement of every match in a
   // long cell adds many.
   void add_match(const std::size_t* spans) {
-    if (!plain_text_) return add_expanded_match(spans);
+    const std::optional<std::u16string_view>& plain_text = expansion_.plain_text();
+    if (!plain_text) return add_expanded_match(spans);
     const std::u16string_view before = text_.substr(copied_, spans[0] - copied_);
-    require_result_length(out_.size() + before.size() + plain_text_->size());
-    out_.append(before).append(*plain_text_);
+    require_result_length(out_.size() + before.size() + plain_text->size());
+    out_.append(before).append(*plain_text);
     copied_ = spans[1];
   }
   // What add_match built, then the text after the last match.
@@ -92,7 +93,6 @@ class ReplacedText {
 
   std::u16string_view text_;
   const ReplacementTemplate& expansion_;
-  std::optional<std::u16string_view> plain_text_;
   std::u16string out_;
   std::size_t copied_ = 0;  // the text before this is in out_
 };

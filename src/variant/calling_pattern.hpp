@@ -9,7 +9,6 @@
 //   return answer_or_value_error([&] { return count(...); });
 #pragma once
 
-#include <string>
 
 #include "base/failure.hpp"
 #include "variant/mdl_constants.hpp"
@@ -18,9 +17,7 @@
 namespace kestrune {
 
 // The text "#VALUE!", which a member without a not_found_return answers when it cannot work.
-inline Variant value_error_answer() {
-  return Variant::text(std::u16string(mdl_Constants::value_error_text));
-}
+inline Variant value_error_answer() { return Variant::lasting_text(mdl_Constants::value_error); }
 
 // On a failure: a copy of not_found_return as it stands when the failure is caught (the work
 // may already have written its default into it).

@@ -65,8 +65,9 @@ class Variant;
 class Array;
 
 // A text made once for the whole run, which Variants refer to instead of copying: a default that
-// is written into many arguments and is too long to be held in place. Its characters are never
-// freed, so a Variant that refers to them may outlive the LastingText itself.
+// is written into many arguments or answered by many calls, copied, moved and dropped as plain
+// bits. Its characters are never freed, so a Variant that refers to them may outlive the
+// LastingText itself.
 //
 //   static const LastingText kSeparator(u"( {1,}|\t{1,})");
 //   argument.default_lasting_text(kSeparator);   // no memory taken
