@@ -48,6 +48,10 @@ class MatchFigures {
   double window_length(std::size_t k) const { return length(k) + s_.length_offset; }  // W_k
 
   std::u16string_view window(std::size_t k) const {
+    // Without offsets, as most calls are, the window is the match itself: no rounding to do.
+    if (s_.position_offset == 0 && s_.length_offset == 0) {
+      return s_.text.substr(match(k).FirstIndex, match(k).Length);
+    }
     if (window_start(k) < 1 || window_length(k) < 0) return {};
     return mid(s_.text, window_start(k), window_length(k));
   }
