@@ -9,7 +9,6 @@
 //   return answer_or_value_error([&] { return count(...); });
 #pragma once
 
-
 #include "base/failure.hpp"
 #include "variant/mdl_constants.hpp"
 #include "variant/variant.hpp"
