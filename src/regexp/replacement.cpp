@@ -111,14 +111,6 @@ void ReplacementTemplate::append_expansion(std::u16string& out, std::u16string_v
   for (const Piece& piece : pieces_) out += text_of(piece, text, spans);
 }
 
-void ReplacedText::add_expanded_match(const std::size_t* spans) {
-  const std::u16string_view before = text_.substr(copied_, spans[0] - copied_);
-  require_result_length(out_.size() + before.size() + expansion_.expansion_length(text_, spans));
-  out_ += before;
-  expansion_.append_expansion(out_, text_, spans);
-  copied_ = spans[1];
-}
-
 std::u16string ReplacedText::finish() {
   const std::u16string_view rest = text_.substr(copied_);
   require_result_length(out_.size() + rest.size());

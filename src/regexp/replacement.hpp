@@ -74,23 +74,27 @@ class ReplacedText {
     if (text.size() > kLongText) out_.reserve(text.size());
   }
 
-  // The text from the end of the last match to the start of this one, then its expansion.
-  // A plain expansion, the common case, is added in place: a replacement of every match in a
-  // long cell adds many.
+  // The text from the end of the last match to the start of this one, then its expansion. A
+  // plain expansion, the common case, is added in place: a replacement of every match in a long
+  // cell adds many.
   void add_match(const std::size_t* spans) {
-    const std::optional<std::u16string_view>& plain_text = expansion_.plain_text();
-    if (!plain_text) return add_expanded_match(spans);
     const std::u16string_view before = text_.substr(copied_, spans[0] - copied_);
-    require_result_length(out_.size() + before.size() + plain_text->size());
-    out_.append(before).append(*plain_text);
+    const std::optional<std::u16string_view>& plain_text = expansion_.plain_text();
+    const std::size_t expansion_length =
+        plain_text ? plain_text->size() : expansion_.expansion_length(text_, spans);
+    require_result_length(out_.size() + before.size() + expansion_length);
+    out_ += before;
+    if (plain_text) {
+      out_ += *plain_text;
+    } else {
+      expansion_.append_expansion(out_, text_, spans);
+    }
     copied_ = spans[1];
   }
   // What add_match built, then the text after the last match.
   std::u16string finish();
 
  private:
-  void add_expanded_match(const std::size_t* spans);
-
   std::u16string_view text_;
   const ReplacementTemplate& expansion_;
   std::u16string out_;
