@@ -98,18 +98,6 @@ CompiledPattern::CompiledPattern(std::u16string_view source, bool ignore_case)
 
 CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
 
-void CompiledPattern::copy_spans(int rc, pcre2_match_data* data,
-                                 std::span<std::size_t> spans) const {
-  const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
-  if (spans.size() == 2) {
-    // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
-    spans[0] = ovector[0];
-    spans[1] = ovector[1];
-    return;
-  }
-  copy_group_spans(rc, ovector, spans);
-}
-
 void CompiledPattern::copy_group_spans(int rc, const std::size_t* ovector,
                                        std::span<std::size_t> spans) const {
   // Groups from rc on took no part in the match.
@@ -123,22 +111,10 @@ void CompiledPattern::copy_group_spans(int rc, const std::size_t* ovector,
   }
 }
 
-bool CompiledPattern::find(std::u16string_view text, std::size_t start, StepBudget& budget,
-                           std::span<std::size_t> spans) const {
-  MatchResources& resources = MatchResources::for_this_thread();
-  pcre2_match_data* data = resources.data(engine_pairs());
-  if (!jit_ || !sites_.empty()) {
-    return find_charged(text, start, budget, jit_, resources, data, spans);
-  }
-  // Most patterns run on the JIT without budget sites: nothing is charged, no callout is called.
-  resources.set_callout(nullptr, nullptr);
-  const int rc = pcre2_jit_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
-                                 start, 0, data, resources.context());
-  if (rc >= 0) {
-    copy_spans(rc, data, spans);
-    return true;
-  }
-  if (rc == PCRE2_ERROR_NOMATCH) return false;
+bool CompiledPattern::settle_jit_failure(int rc, std::u16string_view text, std::size_t start,
+                                         StepBudget& budget, MatchResources& resources,
+                                         pcre2_match_data* data,
+                                         std::span<std::size_t> spans) const {
   if (rc != PCRE2_ERROR_JIT_STACKLIMIT) fail_search(rc);
   return find_charged(text, start, budget, false, resources, data, spans);
 }

@@ -15,15 +15,10 @@
 #include <vector>
 
 #include "regexp/budget.hpp"
+#include "regexp/match_resources.hpp"
 #include "regexp/pattern_tree.hpp"
 
-struct pcre2_real_code_16;
-struct pcre2_real_match_data_16;
-struct pcre2_real_match_context_16;
-
 namespace kestrune::regexp_internal {
-
-class MatchResources;
 
 // The span of a group that took no part in a match.
 constexpr std::size_t kUnset = SIZE_MAX;
@@ -59,9 +54,29 @@ class CompiledPattern {
   // kUnset for a group that took no part. False, and `spans` unchanged, when there is none.
   // Look-behinds see the text before `start`. A search that runs out of `budget` is a Failure.
   bool find(std::u16string_view text, std::size_t start, StepBudget& budget,
-            std::span<std::size_t> spans) const;
+            std::span<std::size_t> spans) const {
+    MatchResources& resources = MatchResources::for_this_thread();
+    pcre2_match_data* data = resources.data(engine_pairs());
+    if (!plain_jit_code()) return find_charged(text, start, budget, jit_, resources, data, spans);
+    // Most patterns run on the JIT without budget sites: nothing is charged, no callout is
+    // called, and the search is inline, as a column of calls makes one a cell.
+    resources.set_callout(nullptr, nullptr);
+    const int rc = pcre2_jit_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(),
+                                   start, 0, data, resources.context());
+    if (rc >= 0) {
+      copy_spans(rc, data, spans);
+      return true;
+    }
+    if (rc == PCRE2_ERROR_NOMATCH) return false;
+    return settle_jit_failure(rc, text, start, budget, resources, data, spans);
+  }
 
  private:
+  // A plain JIT search that ended with the error `rc`: out of stack, the interpreter searches
+  // again; anything else is a Failure.
+  bool settle_jit_failure(int rc, std::u16string_view text, std::size_t start, StepBudget& budget,
+                          MatchResources& resources, pcre2_real_match_data_16* data,
+                          std::span<std::size_t> spans) const;
   // A search whose passes through budget sites are charged to `budget`, or that runs on the
   // interpreter (`jit` false): the interpreter takes over where the JIT runs out of stack.
   bool find_charged(std::u16string_view text, std::size_t start, StepBudget& budget, bool jit,
@@ -71,7 +86,16 @@ class CompiledPattern {
   [[noreturn]] static void fail_search(int rc);
   int run(std::u16string_view text, std::size_t start, StepCounter& counter, bool jit,
           pcre2_real_match_data_16* data, pcre2_real_match_context_16* context) const;
-  void copy_spans(int rc, pcre2_real_match_data_16* data, std::span<std::size_t> spans) const;
+  void copy_spans(int rc, pcre2_real_match_data_16* data, std::span<std::size_t> spans) const {
+    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+    if (spans.size() == 2) {
+      // Most searches ask for the whole match alone, which is PCRE2's first pair and always set.
+      spans[0] = ovector[0];
+      spans[1] = ovector[1];
+      return;
+    }
+    copy_group_spans(rc, ovector, spans);
+  }
   void copy_group_spans(int rc, const std::size_t* ovector, std::span<std::size_t> spans) const;
 
   std::u16string source_;

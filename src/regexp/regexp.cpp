@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <utility>
 
 #include "base/same_text.hpp"
@@ -11,6 +12,14 @@
 #include "regexp/replacement.hpp"
 
 namespace kestrune {
+namespace {
+
+// The match whose whole span is `span` in `text`.
+Match match_of(std::u16string_view text, std::span<const std::size_t, 2> span) {
+  return {span[0], span[1] - span[0], text.substr(span[0], span[1] - span[0])};
+}
+
+}  // namespace
 
 using regexp_internal::GroupSpans;
 using regexp_internal::StepBudget;
@@ -44,6 +53,15 @@ bool RegExp::Test(std::u16string_view text) {
   StepBudget budget;
   std::array<std::size_t, 2> whole_match;
   return pattern.find(text, 0, budget, whole_match);
+}
+
+bool RegExp::FirstMatch(std::u16string_view text, Match& match) {
+  const regexp_internal::CompiledPattern& pattern = compiled();
+  StepBudget budget;
+  std::array<std::size_t, 2> whole_match;
+  if (!pattern.find(text, 0, budget, whole_match)) return false;
+  match = match_of(text, whole_match);
+  return true;
 }
 
 MatchCollection RegExp::Execute(std::u16string_view text) {
@@ -115,7 +133,7 @@ bool RegExp::Replace(std::u16string_view text, std::u16string_view replacement,
 bool MatchWalk::Next(Match& match) {
   std::array<std::size_t, 2> span;
   if (from_ > text_.size() || !pattern_.find(text_, from_, budget_, span)) return false;
-  match = {span[0], span[1] - span[0], text_.substr(span[0], span[1] - span[0])};
+  match = match_of(text_, span);
   from_ = regexp_internal::next_search_start(span[0], span[1]);
   return true;
 }

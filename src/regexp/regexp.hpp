@@ -98,6 +98,9 @@ class RegExp {
 
   // True when the pattern matches anywhere in `text`.
   bool Test(std::u16string_view text);
+  // The first match in `text`, as Execute finds it, for a caller that needs no other: false,
+  // and `match` untouched, when there is none.
+  bool FirstMatch(std::u16string_view text, Match& match);
   // Every match when Global, else the first (or none).
   MatchCollection Execute(std::u16string_view text);
   // The number of matches Execute would find, found without keeping them: a text with millions

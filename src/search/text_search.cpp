@@ -200,11 +200,15 @@ Variant answer_result_code(const SearchRequest& r, RegExp& re, ResultCode code,
     const std::size_t count = re.CountMatches(r.subject);
     return count == 0 ? *r.not_found_return : Variant::number(double(count));
   }
-  if (nth_piece || needs_first_match_only(code)) {
+  if (nth_piece) {
     MatchWalk walk(re, r.subject);
     Match first;
     if (!walk.Next(first)) return *r.not_found_return;
-    if (nth_piece) return answer_nth_piece(r, walk, first, *nth_piece);
+    return answer_nth_piece(r, walk, first, *nth_piece);
+  }
+  if (needs_first_match_only(code)) {
+    Match first;
+    if (!re.FirstMatch(r.subject, first)) return *r.not_found_return;
     return answer_for_matches(r, code, {&first, 1});
   }
   re.Global = true;
