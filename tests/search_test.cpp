@@ -150,6 +150,7 @@ TEST(FullCells, AnswerAtEveryLimit) {
       // Counted without keeping the matches.
       {"krCOUNTINCELL", {text(std::u16string(2097153, u'a')), a}, number(2097153)},
       {"krCOUNTINCELL", {text(pairs_then_c + u"\nc"), text(u"(a|b){0,}c")}, kValueError},
+      {"krSEARCH", {text(pairs_then_c + u"\nc"), text(u"(a|b){0,}c"), m, number(1)}, kValueError},
       {"krGETWORD", {many_words, number(4001)}, text(u"z")},
       {"krGETWORD", {many_words, number(4002)}, kValueError},
       {"krGETWORD", {two_words, number(2)}, text(right)},
