@@ -49,10 +49,8 @@ void RegExp::set_pattern(std::u16string_view pattern) {
 }
 
 bool RegExp::Test(std::u16string_view text) {
-  const regexp_internal::CompiledPattern& pattern = compiled();
-  StepBudget budget;
-  std::array<std::size_t, 2> whole_match;
-  return pattern.find(text, 0, budget, whole_match);
+  Match first;
+  return FirstMatch(text, first);
 }
 
 bool RegExp::FirstMatch(std::u16string_view text, Match& match) {
