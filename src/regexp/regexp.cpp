@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <utility>
 
 #include "base/same_text.hpp"
@@ -14,9 +13,9 @@
 namespace kestrune {
 namespace {
 
-// The match whose whole span is `span` in `text`.
-Match match_of(std::u16string_view text, std::span<const std::size_t, 2> span) {
-  return {span[0], span[1] - span[0], text.substr(span[0], span[1] - span[0])};
+// The match from `start` to `end` in `text`.
+Match match_of(std::u16string_view text, std::size_t start, std::size_t end) {
+  return {start, end - start, text.substr(start, end - start)};
 }
 
 }  // namespace
@@ -58,7 +57,7 @@ bool RegExp::FirstMatch(std::u16string_view text, Match& match) {
   StepBudget budget;
   std::array<std::size_t, 2> whole_match;
   if (!pattern.find(text, 0, budget, whole_match)) return false;
-  match = match_of(text, whole_match);
+  match = match_of(text, whole_match[0], whole_match[1]);
   return true;
 }
 
@@ -67,7 +66,7 @@ MatchCollection RegExp::Execute(std::u16string_view text) {
   StepBudget budget;
   MatchCollection collection;
   const auto add = [&](std::size_t start, std::size_t end) {
-    collection.matches_.push_back({start, end - start, text.substr(start, end - start)});
+    collection.matches_.push_back(match_of(text, start, end));
   };
   std::array<std::size_t, 2> first;
   if (!pattern.find(text, 0, budget, first)) return collection;
@@ -131,7 +130,7 @@ bool RegExp::Replace(std::u16string_view text, std::u16string_view replacement,
 bool MatchWalk::Next(Match& match) {
   std::array<std::size_t, 2> span;
   if (from_ > text_.size() || !pattern_.find(text_, from_, budget_, span)) return false;
-  match = match_of(text_, span);
+  match = match_of(text_, span[0], span[1]);
   from_ = regexp_internal::next_search_start(span[0], span[1]);
   return true;
 }

@@ -49,9 +49,7 @@ class MatchFigures {
 
   std::u16string_view window(std::size_t k) const {
     // Without offsets, as most calls are, the window is the match itself: no rounding to do.
-    if (s_.position_offset == 0 && s_.length_offset == 0) {
-      return s_.text.substr(match(k).FirstIndex, match(k).Length);
-    }
+    if (s_.position_offset == 0 && s_.length_offset == 0) return match(k).Value;
     if (window_start(k) < 1 || window_length(k) < 0) return {};
     return mid(s_.text, window_start(k), window_length(k));
   }
